@@ -1,0 +1,8 @@
+// The texts of the local search's status line.
+#pragma once
+#include <string>
+
+extern const char* const kSearchingText;
+
+// The report after a search that found `count` occurrences.
+std::string SearchReport(int count);
