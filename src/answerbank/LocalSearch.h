@@ -1,0 +1,18 @@
+// The local search of the answer bank and the stepping through its occurrences.
+#pragma once
+#include <windows.h>
+
+// The controls the search works on: the search box, the answer bank and the
+// status line. The main window registers its own; tests register theirs.
+struct LocalSearchControls {
+  HWND searchBox = nullptr;
+  HWND answerBank = nullptr;
+  HWND statusLabel = nullptr;
+};
+
+void SetLocalSearchControls(const LocalSearchControls& controls);
+
+void LocalSearch();
+void NextOccurrence();
+void PreviousOccurrence();
+void SelectOccurrence(int k);

@@ -1,0 +1,66 @@
+#include "answerbank/RichEditBox.h"
+
+#include <richedit.h>
+
+#include <cwchar>
+
+#include "platform/Text.h"
+
+std::string RichEditBox::Content() const {
+  GETTEXTLENGTHEX lengthRequest{GTL_USECRLF | GTL_NUMCHARS | GTL_PRECISE, 1200};
+  const LRESULT units = SendMessageW(window_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthRequest), 0);
+  if (units <= 0) return {};
+  std::wstring text(static_cast<size_t>(units) + 1, L'\0');
+  GETTEXTEX request{};
+  request.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  request.flags = GT_USECRLF;
+  request.codepage = 1200;  // UTF-16
+  const LRESULT copied =
+      SendMessageW(window_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return BoxTextToGbk(text);
+}
+
+void RichEditBox::SetContent(const std::string& gbk) {
+  const std::wstring wide = GbkToWide(gbk);
+  SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void RichEditBox::Select(long long start, long long length) {
+  CHARRANGE range{static_cast<LONG>(start), static_cast<LONG>(start + length)};
+  SendMessageW(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+}
+
+CHARRANGE RichEditBox::Selection() const {
+  CHARRANGE range{};
+  SendMessageW(window_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+  return range;
+}
+
+void RichEditBox::ClearSelectionLength() {
+  const CHARRANGE range = Selection();
+  Select(range.cpMin, 0);
+}
+
+void RichEditBox::ApplyFormatToSelection(const TextFormat& format) {
+  const CharFormatRequest request = MakeCharFormatRequest(format);
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  cf.dwMask = CFM_FACE | CFM_SIZE | CFM_OFFSET | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT |
+              CFM_PROTECTED;
+  const std::wstring face = GbkToWide(request.face);
+  wcsncpy(cf.szFaceName, face.c_str(), LF_FACESIZE - 1);
+  cf.yHeight = request.heightTwips;
+  cf.yOffset = request.offsetTwips;
+  cf.dwEffects = request.effects;
+  if (request.autoColour) {
+    cf.dwEffects |= CFE_AUTOCOLOR;
+  } else {
+    cf.crTextColor = request.colour;
+  }
+  SendMessageW(window_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+}
+
+void RichEditBox::Focus() { SetFocus(window_); }
+
+void RichEditBox::Paste() { SendMessageW(window_, WM_PASTE, 0, 0); }

@@ -1,0 +1,33 @@
+// A rich edit box as the answer bank and the notepad use it: GBK content,
+// selection by character position, and the program's character format.
+#pragma once
+#include <windows.h>
+#include <richedit.h>
+
+#include <string>
+
+#include "answerbank/TextFormat.h"
+
+class RichEditBox {
+ public:
+  explicit RichEditBox(HWND window = nullptr) : window_(window) {}
+  HWND Window() const { return window_; }
+
+  // The whole text as GBK, with CR LF line breaks, and with one '?' for every
+  // UTF-16 unit GBK cannot hold, so byte counts stay in step with positions.
+  std::string Content() const;
+  void SetContent(const std::string& gbk);
+
+  // Selects `length` characters from the 0-based position `start`.
+  void Select(long long start, long long length);
+  CHARRANGE Selection() const;
+  // Collapses the selection onto its start.
+  void ClearSelectionLength();
+
+  void ApplyFormatToSelection(const TextFormat& format);
+  void Focus();
+  void Paste();
+
+ private:
+  HWND window_;
+};

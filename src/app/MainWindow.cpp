@@ -1,0 +1,316 @@
+#include "app/MainWindow.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+#include <uxtheme.h>
+
+#include <cstring>
+
+#include "answerbank/LocalSearch.h"
+#include "app/WindowDescription.h"
+#include "platform/Controls.h"
+#include "platform/Text.h"
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"TavrelMainWindow";
+constexpr wchar_t kShapeBoxClass[] = L"TavrelShapeBox";
+constexpr int kIconId = 1;
+
+bool SameName(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+GdiObject MakeFont(int characterHeight, const wchar_t* face) {
+  return GdiObject(CreateFontW(-characterHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                               face));
+}
+
+bool HasWindow(const ControlDesc& desc) {
+  return desc.kind != ControlKind::Timer && desc.kind != ControlKind::DropTarget;
+}
+
+void RegisterShapeBoxClass(HINSTANCE instance) {
+  WNDCLASSEXW shape{};
+  shape.cbSize = sizeof shape;
+  shape.lpfnWndProc = DefWindowProcW;
+  shape.hInstance = instance;
+  shape.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  shape.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+  shape.lpszClassName = kShapeBoxClass;
+  RegisterClassExW(&shape);
+}
+
+}  // namespace
+
+MainWindow& MainWindow::Instance() {
+  static MainWindow window;
+  return window;
+}
+
+bool MainWindow::Create(HINSTANCE instance, int showCommand) {
+  instance_ = instance;
+  RegisterShapeBoxClass(instance);
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = &MainWindow::WindowProc;
+  cls.hInstance = instance;
+  cls.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
+  cls.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  cls.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  cls.lpszClassName = kWindowClass;
+  if (!RegisterClassExW(&cls)) return false;
+
+  const MainWindowDesc& desc = MainWindowDescription();
+  const std::wstring title = GbkToWide(desc.title);
+  window_ = CreateWindowExW(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, desc.outer.left,
+                            desc.outer.top, desc.outer.width, desc.outer.height, nullptr, nullptr, instance, this);
+  if (!window_) return false;
+  CreateControls();
+  Raise(kMainWindowName, Event::Created);
+  ShowWindow(window_, showCommand);
+  UpdateWindow(window_);
+  const RECT outer = ScreenRect(window_);
+  lastOuterSize_ = {outer.right - outer.left, outer.bottom - outer.top};
+  created_ = true;
+  return true;
+}
+
+HWND MainWindow::Control(const char* name) const {
+  if (SameName(name, "选择夹1")) return tab_;
+  const auto found = controls_.find(name);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+int MainWindow::CurrentPage() const { return static_cast<int>(SendMessageW(tab_, TCM_GETCURSEL, 0, 0)); }
+
+void MainWindow::SetCurrentPage(int page) {
+  SendMessageW(tab_, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+  ShowPage(page);
+}
+
+void MainWindow::SetTimerInterval(const char* timerName, int intervalMs) {
+  for (const auto& [id, name] : timerNames_) {
+    if (name != timerName) continue;
+    if (intervalMs > 0) {
+      SetTimer(window_, static_cast<UINT_PTR>(id), static_cast<UINT>(intervalMs), nullptr);
+    } else {
+      KillTimer(window_, static_cast<UINT_PTR>(id));
+    }
+  }
+}
+
+void MainWindow::Raise(const char* control, Event event) {
+  for (const Binding& binding : EventBindings()) {
+    if (binding.event == event && SameName(binding.control, control)) binding.handler();
+  }
+}
+
+bool MainWindow::HasBinding(const char* control, Event event) const {
+  for (const Binding& binding : EventBindings()) {
+    if (binding.event == event && SameName(binding.control, control)) return true;
+  }
+  return false;
+}
+
+void MainWindow::CreateControls() {
+  uiFont_ = MakeFont(12, L"宋体");
+  const MainWindowDesc& desc = MainWindowDescription();
+  tab_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, desc.tab.left,
+                         desc.tab.top, desc.tab.width, desc.tab.height, window_,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.tabId)), instance_, nullptr);
+  SendMessageW(tab_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.Get()), FALSE);
+  for (size_t i = 0; i < desc.pageCaptions.size(); ++i) {
+    std::wstring caption = GbkToWide(desc.pageCaptions[i]);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption.data();
+    SendMessageW(tab_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+  }
+
+  int timerId = 1;
+  for (const ControlDesc& control : MainWindowControls()) {
+    if (control.kind == ControlKind::Timer) {
+      timerNames_[timerId] = control.name;
+      // A timer ticks only when something listens to it.
+      if (control.intervalMs > 0 && HasBinding(control.name, Event::Tick))
+        SetTimer(window_, static_cast<UINT_PTR>(timerId), static_cast<UINT>(control.intervalMs), nullptr);
+      ++timerId;
+      continue;
+    }
+    if (!HasWindow(control)) continue;
+    controls_[control.name] = CreateControl(control);
+  }
+  // The page controls lie above the tab control, which must not paint over them.
+  SetWindowPos(tab_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SendMessageW(tab_, TCM_SETCURSEL, static_cast<WPARAM>(desc.startPage), 0);
+  ShowPage(desc.startPage);
+
+  SetLocalSearchControls({Control("编辑框1"), Control("编辑框2"), Control("标签3")});
+}
+
+HWND MainWindow::CreateControl(const ControlDesc& desc) {
+  const ControlRect tab = MainWindowDescription().tab;
+  const int x = tab.left + desc.rect.left;
+  const int y = tab.top + desc.rect.top;
+  const int w = desc.rect.width;
+  const int h = desc.rect.height;
+  HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id));
+  const std::wstring caption = GbkToWide(desc.caption);
+  const DWORD child = WS_CHILD | WS_CLIPSIBLINGS;
+
+  auto make = [&](DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style) {
+    HWND control = CreateWindowExW(exStyle, cls, text, child | style, x, y, w, h, window_, id, instance_, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.Get()), FALSE);
+    return control;
+  };
+
+  switch (desc.kind) {
+    case ControlKind::Label: {
+      const std::wstring text = SameName(desc.name, "标签1") ? GbkToWide(WelcomeText()) : caption;
+      HWND label = make(0, L"STATIC", text.c_str(), WS_GROUP | SS_LEFT | SS_NOPREFIX);
+      if (desc.font.characterHeight > 0) {
+        welcomeFont_ = GdiObject(CreateFontW(-desc.font.characterHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                             static_cast<BYTE>(desc.font.charset), OUT_DEFAULT_PRECIS,
+                                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L""));
+        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(welcomeFont_.Get()), FALSE);
+      }
+      return label;
+    }
+    case ControlKind::CheckBox: {
+      HWND box = make(0, L"BUTTON", caption.c_str(), WS_GROUP | WS_TABSTOP | BS_AUTOCHECKBOX);
+      SetChecked(box, desc.checked);
+      return box;
+    }
+    case ControlKind::RadioButton: {
+      // The three radio buttons form one group, opened by the first of them.
+      const DWORD group = SameName(desc.name, "单选框1") ? (WS_GROUP | WS_TABSTOP) : 0;
+      HWND radio = make(0, L"BUTTON", caption.c_str(), group | BS_AUTORADIOBUTTON);
+      SetChecked(radio, desc.checked);
+      return radio;
+    }
+    case ControlKind::Slider: {
+      HWND slider = make(0, TRACKBAR_CLASSW, L"", WS_GROUP | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS);
+      SendMessageW(slider, TBM_SETRANGEMIN, FALSE, desc.slider.minimum);
+      SendMessageW(slider, TBM_SETRANGEMAX, FALSE, desc.slider.maximum);
+      SendMessageW(slider, TBM_SETLINESIZE, 0, desc.slider.lineSize);
+      SendMessageW(slider, TBM_SETPAGESIZE, 0, desc.slider.pageSize);
+      SendMessageW(slider, TBM_SETPOS, TRUE, desc.slider.position);
+      return slider;
+    }
+    case ControlKind::LineEdit:
+      return make(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL);
+    case ControlKind::RichEdit: {
+      HWND box = make(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
+                      WS_GROUP | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL);
+      // The default limit is 32,767 characters; answer banks are often far longer.
+      SendMessageW(box, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+      return box;
+    }
+    case ControlKind::Button:
+      return make(0, L"BUTTON", caption.c_str(), WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON);
+    case ControlKind::BrowserBox:
+      browser_.Create(window_, x, y, w, h, desc.id);
+      browser_.SetNewWindowHandler([this](const std::string& eventUrl) {
+        NewWindowRequest& request = CurrentNewWindowRequest();
+        request = NewWindowRequest{eventUrl, true};
+        Raise("超文本浏览框1", Event::NewWindowRequested);
+        return request.allowed;
+      });
+      return browser_.Window();
+    case ControlKind::ShapeBox:
+      return make(0, kShapeBoxClass, L"", WS_GROUP);
+    case ControlKind::Timer:
+    case ControlKind::DropTarget:
+      break;
+  }
+  return nullptr;
+}
+
+void MainWindow::ShowPage(int page) {
+  for (const ControlDesc& control : MainWindowControls()) {
+    if (!HasWindow(control)) continue;
+    HWND window = Control(control.name);
+    const bool visible = control.page == page && !control.hiddenForGood;
+    ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
+  }
+}
+
+const char* MainWindow::NameOfId(int id) const {
+  for (const ControlDesc& control : MainWindowControls()) {
+    if (control.id == id && HasWindow(control)) return control.name;
+  }
+  return nullptr;
+}
+
+void MainWindow::OnSizeMessage() {
+  // Only a real change of the outer size after start-up counts: the sizes the
+  // system reports while the window is being made are the description's own.
+  if (!created_) return;
+  const RECT outer = ScreenRect(window_);
+  const SIZE size{outer.right - outer.left, outer.bottom - outer.top};
+  if (size.cx == lastOuterSize_.cx && size.cy == lastOuterSize_.cy) return;
+  lastOuterSize_ = size;
+  Raise(kMainWindowName, Event::SizeChanged);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MainWindow& self = Instance();
+  if (message == WM_NCCREATE) self.window_ = window;
+  if (self.window_ != window) return DefWindowProcW(window, message, wParam, lParam);
+  return self.HandleMessage(message, wParam, lParam);
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED) {
+        if (const char* name = NameOfId(LOWORD(wParam))) Raise(name, Event::Clicked);
+      }
+      return 0;
+    case WM_NOTIFY: {
+      const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->hwndFrom == tab_) {
+        if (header->code == TCN_SELCHANGE) ShowPage(CurrentPage());
+        // The click comes with the button's release, after the page switch it caused.
+        if (header->code == NM_CLICK) Raise("选择夹1", Event::Clicked);
+      }
+      return 0;
+    }
+    case WM_HSCROLL:
+      if (lParam) {
+        if (const char* name = NameOfId(GetDlgCtrlID(reinterpret_cast<HWND>(lParam))))
+          Raise(name, Event::PositionChanged);
+      }
+      return 0;
+    case WM_TIMER: {
+      const auto found = timerNames_.find(static_cast<int>(wParam));
+      if (found != timerNames_.end()) Raise(found->second.c_str(), Event::Tick);
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC: {
+      // Labels and check boxes lie on the tab control's page: paint them with its background.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkMode(dc, TRANSPARENT);
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(IsAppThemed() ? COLOR_WINDOW : COLOR_BTNFACE));
+    }
+    case WM_MOVE:
+      if (created_) Raise(kMainWindowName, Event::Moved);
+      return 0;
+    case WM_SIZE:
+      OnSizeMessage();
+      return 0;
+    case WM_CLOSE:
+      Raise(kMainWindowName, Event::CloseRequested);
+      DestroyWindow(window_);
+      return 0;
+    case WM_DESTROY:
+      Raise(kMainWindowName, Event::AboutToBeDestroyed);
+      browser_.Destroy();
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window_, message, wParam, lParam);
+  }
+}

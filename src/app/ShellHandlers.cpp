@@ -1,0 +1,48 @@
+#include "app/ShellHandlers.h"
+
+#include "app/Globals.h"
+#include "app/MainWindow.h"
+#include "app/ResizeLayout.h"
+#include "app/WindowOptions.h"
+#include "platform/Controls.h"
+
+void OnWindowCreated() {
+  HWND window = MainWindow::Instance().Handle();
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  Globals().windowRect = {static_cast<double>(rect.left), static_cast<double>(rect.top),
+                          static_cast<double>(rect.right), static_cast<double>(rect.bottom)};
+  Globals().captureArmed = 1;
+}
+
+void OnCloseRequested() {
+  GlobalObjects& g = Globals();
+  if (g.captureHook) {
+    UnhookWindowsHookEx(g.captureHook);
+    g.captureHook = nullptr;
+  }
+}
+
+void OnWindowResized() {
+  MainWindow& main = MainWindow::Instance();
+  const RECT outer = ScreenRect(main.Handle());
+  for (const ResizedControl& control : ResizeLayout(outer.right - outer.left, outer.bottom - outer.top)) {
+    SetWindowSize(main.Control(control.name), control.width, control.height);
+  }
+  RecordWindowRect();
+}
+
+void BrowserBack() { MainWindow::Instance().Browser().GoBack(); }
+void BrowserForward() { MainWindow::Instance().Browser().GoForward(); }
+void BrowserRefresh() { MainWindow::Instance().Browser().Refresh(); }
+
+void BrowserNewWindowInPlace() {
+  // The address the new-window event carries is the page that would open; the
+  // status-bar text is only a fallback, since a script-opened window leaves it
+  // showing some other link.
+  IeBrowserBox& browser = MainWindow::Instance().Browser();
+  NewWindowRequest& request = CurrentNewWindowRequest();
+  const std::string address = request.eventUrl.empty() ? browser.StatusText() : request.eventUrl;
+  browser.SetAddress(address);
+  request.allowed = false;
+}

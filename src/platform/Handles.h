@@ -1,0 +1,100 @@
+// RAII owners for Win32 handles and COM pointers: copying is deleted, moving is allowed.
+#pragma once
+#include <windows.h>
+#include <unknwn.h>
+
+#include <utility>
+
+template <typename Traits>
+class UniqueHandle {
+ public:
+  using Handle = typename Traits::Handle;
+  UniqueHandle() = default;
+  explicit UniqueHandle(Handle handle) : handle_(handle) {}
+  ~UniqueHandle() { Reset(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+  Handle Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != Traits::Invalid(); }
+  Handle Release() { return std::exchange(handle_, Traits::Invalid()); }
+  void Reset(Handle handle = Traits::Invalid()) {
+    if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  Handle handle_ = Traits::Invalid();
+};
+
+struct GdiObjectTraits {
+  using Handle = HGDIOBJ;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { DeleteObject(h); }
+};
+using GdiObject = UniqueHandle<GdiObjectTraits>;
+
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { CloseHandle(h); }
+};
+using KernelHandle = UniqueHandle<KernelHandleTraits>;
+
+struct WindowTraits {
+  using Handle = HWND;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) {
+    if (IsWindow(h)) DestroyWindow(h);
+  }
+};
+using OwnedWindow = UniqueHandle<WindowTraits>;
+
+struct ModuleTraits {
+  using Handle = HMODULE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { FreeLibrary(h); }
+};
+using OwnedModule = UniqueHandle<ModuleTraits>;
+
+// Holds one reference to a COM interface.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() { Reset(); }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      ptr_ = std::exchange(other.ptr_, nullptr);
+    }
+    return *this;
+  }
+  T* Get() const { return ptr_; }
+  T* operator->() const { return ptr_; }
+  explicit operator bool() const { return ptr_ != nullptr; }
+  // For out-parameters: releases what is held and hands out the slot.
+  T** Put() {
+    Reset();
+    return &ptr_;
+  }
+  void** PutVoid() { return reinterpret_cast<void**>(Put()); }
+  void Reset() {
+    if (ptr_) std::exchange(ptr_, nullptr)->Release();
+  }
+  // Takes over a reference the caller already holds.
+  void Attach(T* ptr) {
+    Reset();
+    ptr_ = ptr;
+  }
+
+ private:
+  T* ptr_ = nullptr;
+};

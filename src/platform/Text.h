@@ -1,0 +1,15 @@
+// Conversion between the program's GBK texts and the UTF-16 of the Windows API.
+// Always code page 936, whatever the system's code page.
+#pragma once
+#include <string>
+#include <string_view>
+
+constexpr unsigned kGbkCodePage = 936;
+
+std::wstring GbkToWide(std::string_view gbk);
+std::string WideToGbk(std::wstring_view wide);
+
+// Like WideToGbk, but every UTF-16 unit that GBK cannot hold becomes exactly one
+// '?', surrogate halves included. Text read from a rich edit box goes through
+// this, so its byte count stays in step with the box's character positions.
+std::string BoxTextToGbk(std::wstring_view wide);
