@@ -49,6 +49,10 @@ inline std::string Show(const std::string& value) {
   }
   return out + "\"";
 }
+template <typename A, typename B>
+std::string Show(const std::pair<A, B>& value) {
+  return "(" + Show(value.first) + ", " + Show(value.second) + ")";
+}
 inline std::string Show(const char* value) { return Show(std::string(value ? value : "(null)")); }
 inline std::string Show(const std::wstring& value) {
   std::string out = "L\"";

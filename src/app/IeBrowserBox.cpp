@@ -1,0 +1,605 @@
+#include "app/IeBrowserBox.h"
+
+#include <exdisp.h>
+#include <exdispid.h>
+
+#include <utility>
+
+#include "platform/Handles.h"
+#include "platform/Text.h"
+
+namespace {
+
+const wchar_t kBoxClassName[] = L"TavrelBrowserBox";
+
+// Posted to the container: run the navigation asked for from inside a control event.
+constexpr UINT kMsgNavigatePending = WM_APP + 1;
+// Posted to the container: the new-window request being answered is over.
+constexpr UINT kMsgNewWindowDone = WM_APP + 2;
+
+// A new reference of one's own on p.
+template <typename T>
+ComPtr<T> Share(T* p) {
+  ComPtr<T> out;
+  if (p) {
+    p->AddRef();
+    out.Attach(p);
+  }
+  return out;
+}
+
+template <typename U, typename T>
+ComPtr<U> Query(T* from, REFIID iid) {
+  ComPtr<U> out;
+  if (from) from->QueryInterface(iid, out.PutVoid());
+  return out;
+}
+
+class Bstr {
+ public:
+  explicit Bstr(const std::wstring& text) : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  Bstr() = default;
+  ~Bstr() { SysFreeString(b_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  Bstr(Bstr&& other) noexcept : b_(std::exchange(other.b_, nullptr)) {}
+  Bstr& operator=(Bstr&& other) noexcept {
+    if (this != &other) {
+      SysFreeString(b_);
+      b_ = std::exchange(other.b_, nullptr);
+    }
+    return *this;
+  }
+  BSTR Get() const { return b_; }
+  BSTR* Put() {
+    SysFreeString(b_);
+    b_ = nullptr;
+    return &b_;
+  }
+  std::wstring Text() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
+
+ private:
+  BSTR b_ = nullptr;
+};
+
+// Event arguments come as a BSTR, or by reference, or as a VARIANT by reference.
+const VARIANT& Deref(const VARIANT& arg) {
+  if (arg.vt == (VT_BYREF | VT_VARIANT) && arg.pvarVal) return *arg.pvarVal;
+  return arg;
+}
+
+std::wstring ArgText(const VARIANT& arg) {
+  const VARIANT& v = Deref(arg);
+  BSTR text = nullptr;
+  if (v.vt == VT_BSTR) text = v.bstrVal;
+  if (v.vt == (VT_BYREF | VT_BSTR) && v.pbstrVal) text = *v.pbstrVal;
+  return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+}
+
+VARIANT_BOOL* ArgBoolRef(const VARIANT& arg) {
+  const VARIANT& v = Deref(arg);
+  return v.vt == (VT_BYREF | VT_BOOL) ? v.pboolVal : nullptr;
+}
+
+IDispatch* ArgDispatch(const VARIANT& arg) {
+  const VARIANT& v = Deref(arg);
+  if (v.vt == VT_DISPATCH) return v.pdispVal;
+  if (v.vt == (VT_BYREF | VT_DISPATCH) && v.ppdispVal) return *v.ppdispVal;
+  return nullptr;
+}
+
+bool SameObject(IUnknown* a, IUnknown* b) {
+  if (!a || !b) return false;
+  // COM identity: the IUnknown of an object is always the same pointer.
+  ComPtr<IUnknown> ua = Query<IUnknown>(a, IID_IUnknown);
+  ComPtr<IUnknown> ub = Query<IUnknown>(b, IID_IUnknown);
+  return ua && ua.Get() == ub.Get();
+}
+
+// The COM objects the box hands to the control live inside the box, which outlives every
+// reference it gives out (Destroy takes them all back); the count shows what is held.
+class RefCount {
+ public:
+  ULONG Add() { return ++count_; }
+  ULONG Drop() { return count_ > 0 ? --count_ : 0; }
+  ULONG Value() const { return count_; }
+
+ private:
+  ULONG count_ = 0;
+};
+
+}  // namespace
+
+struct IeBrowserBox::Impl {
+  // Which of the two new-window events opened the request being answered.
+  enum class NewWindowEvent { kNone, kNewWindow2, kNewWindow3 };
+
+  class ClientSite : public IOleClientSite, public IOleInPlaceSite {
+   public:
+    explicit ClientSite(Impl& box) : box_(box) {}
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+      if (!out) return E_POINTER;
+      *out = nullptr;
+      if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
+        *out = static_cast<IOleClientSite*>(this);
+      } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
+        *out = static_cast<IOleInPlaceSite*>(this);
+      } else {
+        return E_NOINTERFACE;
+      }
+      AddRef();
+      return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return refs_.Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return refs_.Drop(); }
+    ULONG Refs() const { return refs_.Value(); }
+
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** out) override {
+      if (out) *out = nullptr;
+      return E_NOTIMPL;
+    }
+    STDMETHODIMP GetContainer(IOleContainer** out) override {
+      if (out) *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IOleWindow
+    STDMETHODIMP GetWindow(HWND* out) override {
+      if (!out) return E_POINTER;
+      *out = box_.window.Get();
+      return *out ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    // IOleInPlaceSite
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                  LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
+      if (!frame || !document || !position || !clip || !info) return E_POINTER;
+      *frame = &box_.frame;
+      box_.frame.AddRef();
+      *document = nullptr;
+      GetClientRect(box_.window.Get(), position);
+      *clip = *position;
+      info->fMDIApp = FALSE;
+      info->hwndFrame = GetAncestor(box_.window.Get(), GA_ROOT);
+      info->haccel = nullptr;
+      info->cAccelEntries = 0;
+      return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override {
+      box_.activeObject.Reset();
+      return S_OK;
+    }
+    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
+    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
+    STDMETHODIMP OnPosRectChange(LPCRECT position) override {
+      // The container decides the size: the control always fills it.
+      if (position) box_.FitControl();
+      return S_OK;
+    }
+
+   private:
+    Impl& box_;
+    RefCount refs_;
+  };
+
+  // The frame the control sees: it has no menus, toolbars or border space of its own.
+  class Frame : public IOleInPlaceFrame {
+   public:
+    explicit Frame(Impl& box) : box_(box) {}
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+      if (!out) return E_POINTER;
+      *out = nullptr;
+      if (iid == IID_IUnknown || iid == IID_IOleWindow || iid == IID_IOleInPlaceUIWindow ||
+          iid == IID_IOleInPlaceFrame) {
+        *out = static_cast<IOleInPlaceFrame*>(this);
+        AddRef();
+        return S_OK;
+      }
+      return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return refs_.Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return refs_.Drop(); }
+    ULONG Refs() const { return refs_.Value(); }
+
+    STDMETHODIMP GetWindow(HWND* out) override {
+      if (!out) return E_POINTER;
+      *out = GetAncestor(box_.window.Get(), GA_ROOT);
+      return *out ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) override {
+      box_.activeObject = Share(active);
+      return S_OK;
+    }
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+   private:
+    Impl& box_;
+    RefCount refs_;
+  };
+
+  class EventSink : public IDispatch {
+   public:
+    explicit EventSink(Impl& box) : box_(box) {}
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+      if (!out) return E_POINTER;
+      *out = nullptr;
+      if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2) {
+        *out = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+      }
+      return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return refs_.Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return refs_.Drop(); }
+    ULONG Refs() const { return refs_.Value(); }
+
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+      if (count) *count = 0;
+      return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
+      if (out) *out = nullptr;
+      return E_NOTIMPL;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                        UINT*) override {
+      if (result) VariantInit(result);
+      if (params) box_.OnEvent(id, *params);
+      return S_OK;
+    }
+
+   private:
+    Impl& box_;
+    RefCount refs_;
+  };
+
+  Impl() : site(*this), frame(*this), sink(*this) {}
+  ~Impl() { Destroy(); }
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
+
+  void Destroy() {
+    ReleaseControl();
+    window.Reset();
+  }
+
+  // Takes back every reference handed to the control and lets the control go. Runs from
+  // Destroy and from the container's WM_DESTROY, when the control's window still exists.
+  void ReleaseControl() {
+    if (connectionPoint) {
+      connectionPoint->Unadvise(adviseCookie);
+      connectionPoint.Reset();
+      adviseCookie = 0;
+    }
+    if (inPlaceObject) {
+      inPlaceObject->InPlaceDeactivate();
+      inPlaceObject.Reset();
+    }
+    activeObject.Reset();
+    browser.Reset();
+    if (oleObject) {
+      oleObject->Close(OLECLOSE_NOSAVE);
+      oleObject->SetClientSite(nullptr);
+      oleObject.Reset();
+    }
+    navigationPending = false;
+    pendingUrl.clear();
+    openRequest = NewWindowEvent::kNone;
+  }
+
+  void FitControl() {
+    if (!inPlaceObject || !window.Get()) return;
+    RECT client{};
+    GetClientRect(window.Get(), &client);
+    inPlaceObject->SetObjectRects(&client, &client);
+  }
+
+  void UiActivate() {
+    if (!oleObject || !window.Get()) return;
+    RECT client{};
+    GetClientRect(window.Get(), &client);
+    oleObject->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, window.Get(), &client);
+  }
+
+  void Navigate(const std::wstring& url) {
+    if (!browser) return;
+    Bstr address(url);
+    VARIANT none;
+    VariantInit(&none);
+    browser->Navigate(address.Get(), &none, &none, &none, &none);
+  }
+
+  void OnEvent(DISPID id, const DISPPARAMS& params) {
+    // Anything a handler asks of the control is deferred while the control is inside
+    // one of its own events (see SetAddress).
+    ++eventDepth;
+    const VARIANTARG* args = params.rgvarg;  // in reverse order: the last argument first
+    const UINT count = args ? params.cArgs : 0;
+    switch (id) {
+      case DISPID_BEFORENAVIGATE2:  // pDisp, URL, Flags, TargetFrameName, PostData, Headers, Cancel
+        if (count == 7) OnBeforeNavigate(ArgDispatch(args[6]), ArgText(args[5]));
+        break;
+      case DISPID_STATUSTEXTCHANGE:  // Text
+        if (count == 1) statusText = ArgText(args[0]);
+        break;
+      case DISPID_NEWWINDOW2:  // ppDisp, Cancel
+        if (count == 2) OnNewWindow(NewWindowEvent::kNewWindow2, std::wstring(), ArgBoolRef(args[0]));
+        break;
+      case DISPID_NEWWINDOW3:  // ppDisp, Cancel, dwFlags, bstrUrlContext, bstrUrl
+        if (count == 5) OnNewWindow(NewWindowEvent::kNewWindow3, ArgText(args[0]), ArgBoolRef(args[3]));
+        break;
+      default:
+        break;
+    }
+    --eventDepth;
+  }
+
+  void OnBeforeNavigate(IDispatch* target, const std::wstring& url) {
+    // Frames inside the page navigate too; only the page itself is the box's address.
+    if (target && browser && !SameObject(target, browser.Get())) return;
+    ShowAddress(url);
+    if (beforeNavigateHandler) {
+      const auto handler = beforeNavigateHandler;  // the handler may replace itself
+      handler(WideToGbk(url));
+    }
+  }
+
+  // One request for a new window may come as NewWindow2, as NewWindow3, or as both (the
+  // documentation says NewWindow3 comes instead of NewWindow2 since XP SP2; older controls
+  // raise only NewWindow2). Whichever comes first asks the handler, with the URL it carries;
+  // the other event of the same request gets the same answer without asking again. The
+  // request ends when the control returns to the message loop.
+  void OnNewWindow(NewWindowEvent kind, const std::wstring& url, VARIANT_BOOL* cancel) {
+    bool allow = true;
+    if (openRequest != NewWindowEvent::kNone && openRequest != kind) {
+      allow = openAnswer;
+      openRequest = NewWindowEvent::kNone;
+    } else {
+      if (newWindowHandler) {
+        const auto handler = newWindowHandler;
+        allow = handler(WideToGbk(url));
+      }
+      openRequest = kind;
+      openAnswer = allow;
+      if (window.Get()) PostMessageW(window.Get(), kMsgNewWindowDone, 0, 0);
+    }
+    // Refused: no window and no dispatch of a new browser is handed back.
+    if (!allow && cancel) *cancel = VARIANT_TRUE;
+  }
+
+  // The container's text is the address the box was last asked to show, so that a test
+  // program in another process can read it with WM_GETTEXT.
+  void ShowAddress(const std::wstring& url) {
+    if (window.Get()) SetWindowTextW(window.Get(), url.c_str());
+  }
+
+  void SetAddress(const std::wstring& url) {
+    if (!window.Get()) return;
+    ShowAddress(url);
+    if (eventDepth > 0) {
+      // Navigating from inside the control's own event (the new-window handler opens the
+      // page in place) would re-enter the control half-way through that event: run it
+      // once the control is back in the message loop. The last address asked for wins.
+      pendingUrl = url;
+      if (!navigationPending) {
+        navigationPending = true;
+        PostMessageW(window.Get(), kMsgNavigatePending, 0, 0);
+      }
+      return;
+    }
+    navigationPending = false;
+    pendingUrl.clear();
+    Navigate(url);
+  }
+
+  bool HandleMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT* result) {
+    switch (msg) {
+      case WM_SIZE:
+        FitControl();
+        *result = 0;
+        return true;
+      case WM_SETFOCUS:
+        // Focus given to the box itself (a page switch, Tab) belongs to the page in it.
+        UiActivate();
+        *result = 0;
+        return true;
+      case kMsgNavigatePending:
+        if (navigationPending) {
+          navigationPending = false;
+          const std::wstring url = std::move(pendingUrl);
+          pendingUrl.clear();
+          Navigate(url);
+        }
+        *result = 0;
+        return true;
+      case kMsgNewWindowDone:
+        openRequest = NewWindowEvent::kNone;
+        *result = 0;
+        return true;
+      case WM_DESTROY:
+        // The parent may be going away first: the control must leave while its window lives.
+        ReleaseControl();
+        return false;
+      case WM_NCDESTROY:
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (window.Get() == hwnd) window.Release();
+        return false;
+      default:
+        return false;
+    }
+  }
+
+  OwnedWindow window;
+  ComPtr<IOleObject> oleObject;
+  ComPtr<IOleInPlaceObject> inPlaceObject;
+  ComPtr<IOleInPlaceActiveObject> activeObject;
+  ComPtr<IWebBrowser2> browser;
+  ComPtr<IConnectionPoint> connectionPoint;
+  DWORD adviseCookie = 0;
+
+  std::wstring statusText;
+  std::function<bool(const std::string&)> newWindowHandler;
+  std::function<void(const std::string&)> beforeNavigateHandler;
+
+  int eventDepth = 0;
+  bool navigationPending = false;
+  std::wstring pendingUrl;
+  NewWindowEvent openRequest = NewWindowEvent::kNone;
+  bool openAnswer = true;
+
+  ClientSite site;
+  Frame frame;
+  EventSink sink;
+};
+
+namespace {
+
+LRESULT CALLBACK BoxWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* box = reinterpret_cast<IeBrowserBox::Impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  LRESULT result = 0;
+  if (box && box->HandleMessage(hwnd, msg, wParam, lParam, &result)) return result;
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+bool RegisterBoxClass(HINSTANCE instance) {
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = BoxWindowProc;
+  cls.hInstance = instance;
+  cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  cls.lpszClassName = kBoxClassName;
+  return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+IeBrowserBox::IeBrowserBox() : impl_(std::make_unique<Impl>()) {}
+IeBrowserBox::~IeBrowserBox() = default;
+IeBrowserBox::IeBrowserBox(IeBrowserBox&&) noexcept = default;
+IeBrowserBox& IeBrowserBox::operator=(IeBrowserBox&&) noexcept = default;
+
+bool IeBrowserBox::Create(HWND parent, int x, int y, int width, int height, int controlId) {
+  if (!impl_ || impl_->window.Get()) return false;
+  Impl& box = *impl_;
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!RegisterBoxClass(instance)) return false;
+
+  box.window.Reset(CreateWindowExW(0, kBoxClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                   x, y, width, height, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance, &box));
+  if (!box.window.Get()) return false;
+
+  if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                              box.oleObject.PutVoid()))) {
+    Destroy();
+    return false;
+  }
+  box.oleObject->SetClientSite(&box.site);
+  OleSetContainedObject(box.oleObject.Get(), TRUE);
+  box.browser = Query<IWebBrowser2>(box.oleObject.Get(), IID_IWebBrowser2);
+
+  // Connected before activation so that no event is missed.
+  if (auto container = Query<IConnectionPointContainer>(box.oleObject.Get(), IID_IConnectionPointContainer)) {
+    if (SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, box.connectionPoint.Put()))) {
+      if (FAILED(box.connectionPoint->Advise(&box.sink, &box.adviseCookie))) box.connectionPoint.Reset();
+    }
+  }
+
+  RECT client{};
+  GetClientRect(box.window.Get(), &client);
+  if (!box.browser || !box.connectionPoint ||
+      FAILED(box.oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &box.site, 0, box.window.Get(), &client))) {
+    Destroy();
+    return false;
+  }
+  box.inPlaceObject = Query<IOleInPlaceObject>(box.oleObject.Get(), IID_IOleInPlaceObject);
+  box.FitControl();
+  return true;
+}
+
+void IeBrowserBox::Destroy() {
+  if (impl_) impl_->Destroy();
+}
+
+HWND IeBrowserBox::Window() const { return impl_ ? impl_->window.Get() : nullptr; }
+
+void IeBrowserBox::SetAddress(const std::string& gbkUrl) {
+  if (impl_) impl_->SetAddress(GbkToWide(gbkUrl));
+}
+
+std::string IeBrowserBox::Address() const {
+  if (!impl_ || !impl_->browser) return {};
+  Bstr url;
+  if (FAILED(impl_->browser->get_LocationURL(url.Put()))) return {};
+  return WideToGbk(url.Text());
+}
+
+std::string IeBrowserBox::StatusText() const { return impl_ ? WideToGbk(impl_->statusText) : std::string(); }
+
+void IeBrowserBox::GoBack() {
+  if (impl_ && impl_->browser) impl_->browser->GoBack();
+}
+
+void IeBrowserBox::GoForward() {
+  if (impl_ && impl_->browser) impl_->browser->GoForward();
+}
+
+void IeBrowserBox::Refresh() {
+  if (impl_ && impl_->browser) impl_->browser->Refresh();
+}
+
+void IeBrowserBox::SetNewWindowHandler(std::function<bool(const std::string& eventUrl)> handler) {
+  if (impl_) impl_->newWindowHandler = std::move(handler);
+}
+
+void IeBrowserBox::SetBeforeNavigateHandler(std::function<void(const std::string& url)> handler) {
+  if (impl_) impl_->beforeNavigateHandler = std::move(handler);
+}
+
+IDispatch* IeBrowserBox::EventSink() { return impl_ ? &impl_->sink : nullptr; }
+
+unsigned long IeBrowserBox::HeldReferences() const {
+  return impl_ ? impl_->site.Refs() + impl_->frame.Refs() + impl_->sink.Refs() : 0;
+}
+
+bool IeBrowserBox::TranslateAccelerator(MSG* msg) {
+  if (!impl_ || !msg || !impl_->browser) return false;
+  if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return false;
+  const HWND box = impl_->window.Get();
+  if (!box || (msg->hwnd != box && !IsChild(box, msg->hwnd))) return false;
+  // The control names its active object when it is UI-active; ask it directly otherwise.
+  auto active = impl_->activeObject
+                    ? Share(impl_->activeObject.Get())
+                    : Query<IOleInPlaceActiveObject>(impl_->browser.Get(), IID_IOleInPlaceActiveObject);
+  return active && active->TranslateAccelerator(msg) == S_OK;
+}
