@@ -1,7 +1,5 @@
 #include "answerbank/LocalSearch.h"
 
-#include <algorithm>
-
 #include "answerbank/Occurrences.h"
 #include "answerbank/RichCharCount.h"
 #include "answerbank/RichEditBox.h"
@@ -15,9 +13,6 @@ namespace {
 LocalSearchControls searchControls;
 
 constexpr unsigned kPumpIntervalMs = 30;
-// The whole-text reset goes in slices so that messages are processed between
-// them even on a very long answer bank.
-constexpr long long kResetSlice = 1 << 16;
 
 constexpr uint32_t kRed = 0x0000FF;
 constexpr uint32_t kBlack = 0;
@@ -55,16 +50,11 @@ void LocalSearch() {
   const std::string text = box.Content();
   const std::string pattern = GetWindowTextGbk(c.searchBox);
 
-  // Every earlier highlight goes: the whole text becomes 宋体 9 black.
-  const long long total = RichCharCount(text);
-  long long start = 0;
-  do {
-    const long long slice = std::min(kResetSlice, total - start);
-    box.Select(start, slice);
-    box.ApplyFormatToSelection(g.standardFormat);
-    start += slice;
-    if (!pump.Tick() || !StillCurrent(generation)) return;
-  } while (start < total);
+  // Every earlier highlight goes: the whole text becomes 宋体 9 black, in one
+  // request (the box reformats far faster in one pass than in slices).
+  box.Select(0, RichCharCount(text));
+  box.ApplyFormatToSelection(g.standardFormat);
+  if (!pump.Tick() || !StillCurrent(generation)) return;
   box.Select(0, 0);
 
   const std::vector<int> positions = FindOccurrences(text, pattern);

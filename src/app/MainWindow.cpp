@@ -142,7 +142,12 @@ void MainWindow::CreateControls() {
     if (!HasWindow(control)) continue;
     controls_[control.name] = CreateControl(control);
   }
-  // The page controls lie above the tab control, which must not paint over them.
+  // Labels may reach under their neighbours ("搜索内容：" under the search box), so
+  // they lie below the other controls; all of them lie above the tab control.
+  for (const ControlDesc& control : MainWindowControls()) {
+    if (control.kind == ControlKind::Label)
+      SetWindowPos(Control(control.name), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   SetWindowPos(tab_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SendMessageW(tab_, TCM_SETCURSEL, static_cast<WPARAM>(desc.startPage), 0);
   ShowPage(desc.startPage);

@@ -1,0 +1,67 @@
+#!/usr/bin/env python3
+"""Runs the end-to-end scenarios against the real Tavrel.exe under Wine.
+
+    run_e2e.py --bin build/win64/bin [--screens build/screens]
+               [--codepage 936|1252|all] [--scenario startup|pages|resize|search|close|all]
+               [--exe path/to/Tavrel.exe] [unittest name filters...]
+
+Uses $DISPLAY when it is set (tools/test.sh starts one Xvfb for the whole
+run); otherwise starts a private Xvfb for this run.
+"""
+
+import argparse
+import importlib
+import sys
+import unittest
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+
+import harness  # noqa: E402
+
+SCENARIOS = ["startup", "pages", "resize", "search", "close"]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--bin", type=Path, default=harness.Config.bin_dir,
+                        help="folder with Tavrel.exe and probe.exe")
+    parser.add_argument("--screens", type=Path, default=harness.Config.screens_dir,
+                        help="where screenshots are written")
+    parser.add_argument("--exe", type=Path, help="the program to test (default: BIN/Tavrel.exe)")
+    parser.add_argument("--codepage", default="all", choices=["936", "1252", "all"])
+    parser.add_argument("--scenario", default="all", choices=SCENARIOS + ["all"])
+    parser.add_argument("-v", "--verbose", action="store_true")
+    parser.add_argument("filters", nargs="*", help="unittest -k patterns")
+    args = parser.parse_args()
+
+    harness.Config.bin_dir = args.bin.resolve()
+    harness.Config.screens_dir = args.screens.resolve()
+    harness.Config.exe = args.exe.resolve() if args.exe else None
+    codepages = [936, 1252] if args.codepage == "all" else [int(args.codepage)]
+    scenarios = SCENARIOS if args.scenario == "all" else [args.scenario]
+
+    passed = failed = skipped = 0
+    with harness.Display():
+        for codepage in codepages:
+            harness.Config.codepage = codepage
+            print("== code page %d: %s" % (codepage, ", ".join(scenarios)), flush=True)
+            loader = unittest.TestLoader()
+            if args.filters:
+                loader.testNamePatterns = ["*%s*" % f for f in args.filters]
+            suite = unittest.TestSuite(loader.loadTestsFromModule(importlib.import_module("test_" + name))
+                                       for name in scenarios)
+            result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
+            # A failing subtest is reported on its own; count the tests it belongs to.
+            bad = len({getattr(t, "test_case", t).id() for t, _ in result.failures + result.errors}) \
+                + len(result.unexpectedSuccesses)
+            failed += bad
+            skipped += len(result.skipped)
+            passed += result.testsRun - bad - len(result.skipped)
+    print("%d passed, %d failed, %d skipped" % (passed, failed, skipped))
+    return 0 if failed == 0 and passed > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,119 @@
+#!/bin/bash
+# Builds everything and runs every test:
+#   1. native build of the platform-free logic and its unit tests;
+#   2. cross build of the product, build/win32 (always: it must build even
+#      where it cannot run), and on machines that cannot run 32-bit code also
+#      build/win64, the same sources for 64-bit Windows;
+#   3. the Windows tests of the build that can run here, under Wine on a
+#      private virtual display.
+# Ends with one line "N passed, N failed"; exits non-zero when a test failed
+# or something did not build.
+set -uo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root" || exit 1
+jobs=${TAVREL_JOBS:-2}
+test_timeout=${TAVREL_TEST_TIMEOUT:-180}
+started=$SECONDS
+
+"$root/tools/setup.sh" || { echo "test: set-up failed" >&2; exit 1; }
+. "$root/tools/wine-env.sh"
+
+mkdir -p build/logs
+passed=0
+failed=0
+skipped=0
+problems=()
+
+step() {
+  echo
+  echo "=== $* (at $((SECONDS - started)) s) ==="
+}
+
+# configure_and_build DIR [CMAKE ARGS...]: configures and builds; a build
+# error still leaves whatever did build for the tests to run.
+configure_and_build() {
+  local dir=$1
+  shift
+  # The toolchain is only taken at the first configure; repeating it warns.
+  [ -f "$dir/CMakeCache.txt" ] && set --
+  if ! cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@"; then
+    problems+=("$dir did not configure")
+    return 2
+  fi
+  local keep_going=()
+  grep -q '^CMAKE_GENERATOR:INTERNAL=Unix Makefiles$' "$dir/CMakeCache.txt" && keep_going=(-- -k)
+  if ! cmake --build "$dir" -j"$jobs" "${keep_going[@]}"; then
+    problems+=("$dir did not build")
+    return 1
+  fi
+}
+
+# run_ctest DIR NAME: runs the tests of one build and adds up its counts.
+run_ctest() {
+  local dir=$1 log="build/logs/ctest-$2.log" line total fails skips
+  ctest --test-dir "$dir" --output-on-failure --timeout "$test_timeout" 2>&1 | tee "$log"
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+  if [ -n "$line" ]; then
+    fails=$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")
+    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+  elif grep -q 'No tests were found' "$log"; then
+    fails=0 total=0
+  else
+    problems+=("ctest in $dir gave no result")
+    return
+  fi
+  # ctest counts skipped tests as passed; report them apart.
+  skips=$(grep -cE '^[[:space:]]+[0-9]+ - .* \(Skipped\)$' "$log")
+  passed=$((passed + total - fails - skips))
+  failed=$((failed + fails))
+  skipped=$((skipped + skips))
+}
+
+step "native build and tests"
+configure_and_build build/native
+[ $? -le 1 ] && run_ctest build/native native
+
+step "Windows build, 32-bit (the product)"
+configure_and_build build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+win32_state=$?
+
+if [ "$TAVREL_WINE_FLAVOUR" = win32 ]; then
+  test_dir=build/win32
+  test_state=$win32_state
+else
+  step "Windows build, 64-bit (for the Wine tests: this machine cannot run 32-bit code)"
+  configure_and_build build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+  test_state=$?
+  test_dir=build/win64
+fi
+
+if [ "$test_state" -le 1 ]; then
+  step "Windows tests under Wine ($test_dir)"
+  if [ "$TAVREL_WINE_FLAVOUR" = win64 ]; then
+    echo "note: this machine cannot run 32-bit code; the Wine tests run the 64-bit build of the same sources."
+  fi
+  if tavrel_start_xvfb; then
+    echo "virtual display $DISPLAY"
+    tavrel_make_prefix && tavrel_at_exit '"$WINESERVER" -k 2>/dev/null'
+    if [ -f "$WINEPREFIX/.tavrel-ready" ]; then
+      run_ctest "$test_dir" wine
+    else
+      problems+=("the Wine prefix could not be made")
+    fi
+  else
+    problems+=("no virtual display for the Wine tests")
+  fi
+fi
+
+echo
+for p in "${problems[@]}"; do
+  echo "problem: $p"
+done
+[ "$skipped" -gt 0 ] && echo "$skipped skipped"
+echo "time: $((SECONDS - started)) s"
+# A step that did not build or run counts as one failure, so that the line
+# never reads clean when something is missing.
+failed=$((failed + ${#problems[@]}))
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
