@@ -19,14 +19,10 @@ constexpr int kIconId = 1;
 
 bool SameName(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
-GdiObject MakeFont(int characterHeight, const wchar_t* face) {
-  return GdiObject(CreateFontW(-characterHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+GdiObject MakeFont(int characterHeight, int charset, const wchar_t* face) {
+  return GdiObject(CreateFontW(-characterHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, static_cast<BYTE>(charset),
                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                                face));
-}
-
-bool HasWindow(const ControlDesc& desc) {
-  return desc.kind != ControlKind::Timer && desc.kind != ControlKind::DropTarget;
 }
 
 void RegisterShapeBoxClass(HINSTANCE instance) {
@@ -115,7 +111,7 @@ bool MainWindow::HasBinding(const char* control, Event event) const {
 }
 
 void MainWindow::CreateControls() {
-  uiFont_ = MakeFont(12, L"宋体");
+  uiFont_ = MakeFont(12, kGb2312Charset, L"宋体");
   const MainWindowDesc& desc = MainWindowDescription();
   tab_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, desc.tab.left,
                          desc.tab.top, desc.tab.width, desc.tab.height, window_,
@@ -176,9 +172,7 @@ HWND MainWindow::CreateControl(const ControlDesc& desc) {
       const std::wstring text = SameName(desc.name, "标签1") ? GbkToWide(WelcomeText()) : caption;
       HWND label = make(0, L"STATIC", text.c_str(), WS_GROUP | SS_LEFT | SS_NOPREFIX);
       if (desc.font.characterHeight > 0) {
-        welcomeFont_ = GdiObject(CreateFontW(-desc.font.characterHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                             static_cast<BYTE>(desc.font.charset), OUT_DEFAULT_PRECIS,
-                                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L""));
+        welcomeFont_ = MakeFont(desc.font.characterHeight, desc.font.charset, L"");
         SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(welcomeFont_.Get()), FALSE);
       }
       return label;

@@ -88,6 +88,10 @@ const std::vector<ControlDesc>& MainWindowControls() {
   return controls;
 }
 
+bool HasWindow(const ControlDesc& control) {
+  return control.kind != ControlKind::Timer && control.kind != ControlKind::DropTarget;
+}
+
 const ControlDesc* FindControl(const char* name) {
   for (const ControlDesc& control : MainWindowControls()) {
     if (std::strcmp(control.name, name) == 0) return &control;

@@ -57,6 +57,9 @@ struct MainWindowDesc {
 const MainWindowDesc& MainWindowDescription();
 const std::vector<ControlDesc>& MainWindowControls();
 
+// Timers and the drag-and-drop object have no window of their own.
+bool HasWindow(const ControlDesc& control);
+
 // Looks a control up by name; null when there is none.
 const ControlDesc* FindControl(const char* name);
 

@@ -8,8 +8,6 @@
 
 namespace {
 
-bool HasWindow(const ControlDesc& c) { return c.kind != ControlKind::Timer && c.kind != ControlKind::DropTarget; }
-
 TEST(WindowDescription, ControlIdsAreUniqueAndFollowTheTable) {
   int expected = 1001;
   std::set<std::string> names;
