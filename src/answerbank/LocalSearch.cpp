@@ -49,6 +49,8 @@ void LocalSearch() {
 
   const std::string text = box.Content();
   const std::string pattern = GetWindowTextGbk(c.searchBox);
+  // Lets the status line show that the search runs before the box's longest step.
+  if (!PumpPendingMessages() || !StillCurrent(generation)) return;
 
   // Every earlier highlight goes: the whole text becomes 宋体 9 black, in one
   // request (the box reformats far faster in one pass than in slices).
