@@ -7,11 +7,7 @@
 #include "platform/Controls.h"
 
 void OnWindowCreated() {
-  HWND window = MainWindow::Instance().Handle();
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  Globals().windowRect = {static_cast<double>(rect.left), static_cast<double>(rect.top),
-                          static_cast<double>(rect.right), static_cast<double>(rect.bottom)};
+  RecordWindowRect();
   Globals().captureArmed = 1;
 }
 
