@@ -1,6 +1,9 @@
 #include "answerbank/LocalSearch.h"
 #include "app/Events.h"
 #include "app/ShellHandlers.h"
+#include "app/WindowOptions.h"
+#include "websearch/ScreenCapture.h"
+#include "websearch/WebSearch.h"
 
 const char* const kMainWindowName = "主窗口";
 
@@ -9,6 +12,15 @@ const std::vector<Binding>& EventBindings() {
       {kMainWindowName, Event::Created, OnWindowCreated},
       {kMainWindowName, Event::CloseRequested, OnCloseRequested},
       {kMainWindowName, Event::SizeChanged, OnWindowResized},
+      {kMainWindowName, Event::Moved, OnWindowMoved},
+      {"选择夹1", Event::Clicked, OnTabClicked},
+      {"时钟1", Event::Tick, OnHoverTick},
+      {"选择框2", Event::Clicked, OnTransparencyToggled},
+      {"滑块条1", Event::PositionChanged, OnAlphaSlider},
+      {"选择框3", Event::Clicked, OnCaptureToggled},
+      {"选择框4", Event::Clicked, OnEngineToggled<0>},
+      {"选择框5", Event::Clicked, OnEngineToggled<1>},
+      {"选择框6", Event::Clicked, OnEngineToggled<2>},
       {"按钮1", Event::Clicked, LocalSearch},
       {"按钮5", Event::Clicked, NextOccurrence},
       {"按钮6", Event::Clicked, PreviousOccurrence},

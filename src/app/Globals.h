@@ -8,16 +8,14 @@
 #include <vector>
 
 #include "answerbank/TextFormat.h"
+#include "app/WindowGeometry.h"
+#include "platform/Handles.h"
 
 struct ScreenPoint {
   int32_t x = 0;
   int32_t y = 0;
 };
 
-// The four sides of the main window in screen coordinates.
-struct WindowRectangle {
-  double left = 0, top = 0, right = 0, bottom = 0;
-};
 
 using OccurrencePieceList = std::vector<std::string>;
 
@@ -29,8 +27,8 @@ struct GlobalObjects {
   std::shared_ptr<const OccurrencePieceList> occurrencePieces = std::make_shared<OccurrencePieceList>();
   TextFormat highlightFormat = DefaultTextFormat();
 
-  HHOOK captureHook = nullptr;
-  HHOOK messageHook = nullptr;
+  WindowsHook captureHook;
+  WindowsHook messageHook;
   int captureArmed = 0;
   WindowRectangle windowRect;
   int searchPosition = 0;

@@ -5,19 +5,19 @@
 #include "app/ResizeLayout.h"
 #include "app/WindowOptions.h"
 #include "platform/Controls.h"
+#include "websearch/ScreenCapture.h"
 
 void OnWindowCreated() {
-  RecordWindowRect();
+  const HWND main = MainWindow::Instance().Handle();
+  RECT rect{};
+  GetWindowRect(main, &rect);
+  ApplyAlpha(main, 200);
+  InstallCaptureHook();
+  StoreWindowRect(rect);
   Globals().captureArmed = 1;
 }
 
-void OnCloseRequested() {
-  GlobalObjects& g = Globals();
-  if (g.captureHook) {
-    UnhookWindowsHookEx(g.captureHook);
-    g.captureHook = nullptr;
-  }
-}
+void OnCloseRequested() { RemoveCaptureHook(); }
 
 void OnWindowResized() {
   MainWindow& main = MainWindow::Instance();

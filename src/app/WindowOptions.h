@@ -1,5 +1,21 @@
-// The record of the main window's rectangle.
+// Window transparency, automatic raise, and the record of the main window's
+// rectangle that the hover timer tests the cursor against.
 #pragma once
+#include <windows.h>
+
+// Makes the window layered with a constant opacity (255 opaque). The layered
+// style is never taken away again.
+void ApplyAlpha(HWND window, int alpha);
 
 // Reads the main window's outer rectangle into WindowRect.
 void RecordWindowRect();
+void StoreWindowRect(const RECT& rect);
+
+// Puts the main window in front of every ordinary window without leaving it
+// top-most.
+void BringMainWindowToFront();
+
+void OnTransparencyToggled();
+void OnAlphaSlider();
+void OnWindowMoved();
+void OnHoverTick();

@@ -61,6 +61,59 @@ struct ModuleTraits {
 };
 using OwnedModule = UniqueHandle<ModuleTraits>;
 
+struct GlobalMemoryTraits {
+  using Handle = HGLOBAL;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { GlobalFree(h); }
+};
+using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
+
+// Memory and display device contexts made with CreateCompatibleDC / CreateDCW.
+struct DeviceContextTraits {
+  using Handle = HDC;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { DeleteDC(h); }
+};
+using OwnedDc = UniqueHandle<DeviceContextTraits>;
+
+struct EnhMetafileTraits {
+  using Handle = HENHMETAFILE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { DeleteEnhMetaFile(h); }
+};
+using EnhMetafile = UniqueHandle<EnhMetafileTraits>;
+
+struct MetafileTraits {
+  using Handle = HMETAFILE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { DeleteMetaFile(h); }
+};
+using Metafile = UniqueHandle<MetafileTraits>;
+
+// Keeps global memory locked while in scope.
+class GlobalLockGuard {
+ public:
+  explicit GlobalLockGuard(HGLOBAL memory) : memory_(memory), data_(memory ? GlobalLock(memory) : nullptr) {}
+  ~GlobalLockGuard() {
+    if (data_) GlobalUnlock(memory_);
+  }
+  GlobalLockGuard(const GlobalLockGuard&) = delete;
+  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+  void* Data() const { return data_; }
+  explicit operator bool() const { return data_ != nullptr; }
+
+ private:
+  HGLOBAL memory_;
+  void* data_;
+};
+
+struct HookTraits {
+  using Handle = HHOOK;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { UnhookWindowsHookEx(h); }
+};
+using WindowsHook = UniqueHandle<HookTraits>;
+
 // Holds one reference to a COM interface.
 template <typename T>
 class ComPtr {
@@ -97,4 +150,29 @@ class ComPtr {
 
  private:
   T* ptr_ = nullptr;
+};
+
+// Memory from VirtualAlloc, such as the engine callbacks' trampolines.
+struct VirtualMemoryTraits {
+  using Handle = void*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { VirtualFree(h, 0, MEM_RELEASE); }
+};
+using VirtualMemory = UniqueHandle<VirtualMemoryTraits>;
+
+// A window's device context from GetDC, given back with ReleaseDC.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC Get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  HDC dc_;
 };

@@ -1,0 +1,80 @@
+// The clipboard around a screen word capture: reading and writing its text as
+// GBK, and keeping a full copy of what the user had there so it can be put back
+// format for format.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// How long an opening keeps trying while another program holds the clipboard,
+// and the pause between tries.
+constexpr DWORD kClipboardPatienceMs = 1000;
+constexpr DWORD kClipboardRetryMs = 15;
+
+// The clipboard opened by this thread for the lifetime of the object. Other
+// programs (office suites among them) often hold it open for a moment, so the
+// opening is tried again until `patienceMs` has passed.
+class ClipboardOpening {
+ public:
+  explicit ClipboardOpening(HWND owner, DWORD patienceMs = kClipboardPatienceMs);
+  ~ClipboardOpening();
+  ClipboardOpening(const ClipboardOpening&) = delete;
+  ClipboardOpening& operator=(const ClipboardOpening&) = delete;
+
+  bool IsOpen() const { return open_; }
+
+ private:
+  bool open_ = false;
+};
+
+// The clipboard's text as GBK (code page 936, whatever the system's code page),
+// up to its first NUL; a character GBK cannot hold becomes '?', one for each
+// UTF-16 unit, as in the rich edit boxes. Empty when there is no text or the
+// clipboard could not be opened.
+std::string ReadClipboardTextGbk(HWND owner);
+
+// Replaces the clipboard's content by the GBK text, put there as Unicode text.
+bool WriteClipboardTextGbk(HWND owner, const std::string& gbk);
+
+// The clipboard's bitmap as the bytes of a bitmap file ("BM..."); empty when it
+// holds no bitmap or could not be opened.
+std::vector<std::uint8_t> SaveClipboardPicture(HWND owner);
+
+// Empties the clipboard and puts there the bitmap made from bitmap-file bytes.
+// Empty bytes leave the clipboard empty; bytes that are not a valid bitmap file
+// leave it empty too. False when the clipboard could not be opened or the
+// bitmap not be placed.
+bool RestoreClipboardPicture(HWND owner, const std::vector<std::uint8_t>& file);
+
+// Everything the clipboard held that can be copied, kept in memory.
+class ClipboardSnapshot {
+ public:
+  // Copies every format present. A snapshot whose clipboard could not be opened
+  // records that, and its Restore changes nothing.
+  static ClipboardSnapshot Take(HWND owner);
+
+  bool Taken() const { return taken_; }
+  // The saved formats, in the clipboard's own order.
+  std::vector<UINT> Formats() const;
+  // Formats that were present but could not be copied.
+  const std::vector<UINT>& Skipped() const { return skipped_; }
+
+  // Empties the clipboard and puts every saved format back in its order. When
+  // nothing has changed the clipboard since Take, it is left alone, so its
+  // owner and any data it renders on request stay as they were. False when the
+  // snapshot was not taken, the clipboard could not be opened, or a format
+  // could not be placed.
+  bool Restore(HWND owner) const;
+
+ private:
+  struct Saved {
+    UINT format;
+    std::vector<std::uint8_t> bytes;
+  };
+  bool taken_ = false;
+  DWORD sequence_ = 0;
+  std::vector<Saved> saved_;
+  std::vector<UINT> skipped_;
+};

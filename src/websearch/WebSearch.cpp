@@ -1,0 +1,48 @@
+#include "websearch/WebSearch.h"
+
+#include "app/MainWindow.h"
+#include "platform/Controls.h"
+#include "websearch/QueryUrl.h"
+
+namespace {
+
+constexpr int kIeBrowserPage = 2;
+
+HWND EngineBox(int i) { return MainWindow::Instance().Control(SearchEngines()[i].checkBox); }
+
+EngineChoice ReadEngineChoice() {
+  EngineChoice choice{};
+  for (int i = 0; i < kEngineCount; ++i) choice[i] = IsChecked(EngineBox(i));
+  return choice;
+}
+
+void WriteEngineChoice(const EngineChoice& choice) {
+  for (int i = 0; i < kEngineCount; ++i) {
+    if (IsChecked(EngineBox(i)) != choice[i]) SetChecked(EngineBox(i), choice[i]);
+  }
+}
+
+}  // namespace
+
+void OnTabClicked() {
+  MainWindow& main = MainWindow::Instance();
+  WriteEngineChoice(NormalizeEngineChoice(ReadEngineChoice()));
+
+  if (main.CurrentPage() == kIeBrowserPage) {
+    for (int i = 0; i < kEngineCount; ++i) {
+      if (!IsChecked(EngineBox(i))) continue;
+      const std::string searchText = GetWindowTextGbk(main.Control("编辑框1"));
+      main.Browser().SetAddress(QueryUrl(SearchEngines()[i], searchText));
+    }
+  }
+  // The WebKit page's search joins here once its view exists.
+}
+
+template <int box>
+void OnEngineToggled() {
+  WriteEngineChoice(AfterEngineToggled(ReadEngineChoice(), box));
+}
+
+template void OnEngineToggled<0>();
+template void OnEngineToggled<1>();
+template void OnEngineToggled<2>();
