@@ -18,6 +18,11 @@ packages=(
   "libxrandr2:$native" "libxxf86vm1:$native"
   libgtest-dev cmake make g++ python3 file locales
 )
+# A static 32-bit Linux build executes the engine callbacks' 32-bit trampoline
+# code (under qemu-i386 where the kernel runs no 32-bit code).
+if [ "$native" = amd64 ]; then
+  packages+=(gcc-multilib g++-multilib qemu-user-static)
+fi
 
 # Wine takes its ANSI code page from the Unix locale; the end-to-end tests run
 # the program under code page 936 with this one.
