@@ -31,9 +31,30 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / TICKS
 
 
-def pids_of(pattern):
-    out = subprocess.run(["pgrep", "-f", pattern], capture_output=True, text=True).stdout
-    return [int(p) for p in out.split()]
+def prefix_of(pid):
+    try:
+        with open("/proc/%d/environ" % pid, "rb") as f:
+            for item in f.read().split(b"\0"):
+                if item.startswith(b"WINEPREFIX="):
+                    return item[len(b"WINEPREFIX="):].decode()
+    except OSError:
+        pass
+    return None
+
+
+def pids_of(name):
+    """Processes whose command name starts with `name` (Wine names a process after its exe)."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/comm" % entry) as f:
+                if f.read().strip().startswith(name):
+                    found.append(int(entry))
+        except OSError:
+            pass
+    return found
 
 
 def measure(pids, seconds):
@@ -55,8 +76,10 @@ def main():
         app = harness.Tavrel()
         try:
             app.start()
-            program = [p for p in pids_of("Tavrel.exe") if p != os.getpid()]
-            server = pids_of("wineserver")
+            program = pids_of("Tavrel.exe")
+            # Other Wine prefixes may have servers of their own running.
+            prefix = prefix_of(program[0]) if program else None
+            server = [p for p in pids_of("wineserver") if prefix_of(p) == prefix]
             if not program:
                 print("no Unix process found for Tavrel.exe")
                 return 1
