@@ -37,6 +37,7 @@ std::mutex& CaptureTurn() {
   return turn;
 }
 
+// Captures started and not yet finished, the one running and those waiting.
 std::atomic<int> capturesRunning{0};
 
 HWND ControlNamed(const char* name) { return MainWindow::Instance().Control(name); }
@@ -134,7 +135,10 @@ void CaptureAndSearch() {
   // Also when nothing was copied: the snapshot itself leaves an unchanged clipboard alone.
   saved.Restore(ClipboardOwner());
 
-  if (!text.empty()) GuiThread().Call(RaiseAfterCapture);
+  // A capture waiting for its turn copies from the program the user dragged
+  // in; raising this window now would send its copy keys here instead.
+  const bool anotherWaiting = capturesRunning.load() > 1;
+  if (!text.empty() && !anotherWaiting) GuiThread().Call(RaiseAfterCapture);
 }
 
 void OnCaptureToggled() { Globals().captureArmed = IsChecked(ControlNamed("选择框3")) ? 1 : 0; }
