@@ -22,6 +22,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <cwctype>
 #include <cwchar>
 #include <string>
 #include <utility>
@@ -763,6 +765,426 @@ int CmdClose(const Args& args) {
     return 0;
 }
 
+// ---------------------------------------------------------------- window options
+
+// alpha: the main window's layered attributes as another process sees them.
+int CmdAlpha(const Args&) {
+    Target t = OpenTarget();
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    SetLastError(0);
+    BOOL ok = GetLayeredWindowAttributes(t.main, &key, &alpha, &flags);
+    DWORD error = ok ? 0 : GetLastError();
+    LONG exStyle = GetWindowLongW(t.main, GWL_EXSTYLE);
+    Print(Json().boolean("ok", ok != FALSE).num("error", error)
+              .boolean("layered", (exStyle & WS_EX_LAYERED) != 0).num("alpha", alpha).num("flags", flags)
+              .num("key", key).num("ex_style", static_cast<unsigned long>(exStyle)).text());
+    return 0;
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+// trackbar <id>: position, range, steps, and where its thumb and channel are on the screen.
+int CmdTrackbar(const Args& args) {
+    if (args.size() < 3) fail(2, "usage: trackbar <id>");
+    Target t = OpenTarget();
+    RequireSameBitness(t);
+    HWND bar = Control(t, ParseInt(args[2], "id"));
+    if (!IsClass(bar, TRACKBAR_CLASSW)) fail(2, "control is not a trackbar");
+    RemoteMemory mem(t.process.get(), 2 * sizeof(RECT));
+    if (!mem) fail(4, "remote memory for RECT");
+    Send(bar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(mem.at(0)));
+    Send(bar, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(mem.at(sizeof(RECT))));
+    RECT rects[2]{};
+    if (!mem.read(rects, sizeof rects)) fail(4, "reading trackbar rectangles");
+    POINT origin{0, 0};
+    ClientToScreen(bar, &origin);
+    for (RECT& r : rects) OffsetRect(&r, origin.x, origin.y);
+    Print(Json().num("pos", Send(bar, TBM_GETPOS, 0, 0)).num("min", Send(bar, TBM_GETRANGEMIN, 0, 0))
+              .num("max", Send(bar, TBM_GETRANGEMAX, 0, 0)).num("line_size", Send(bar, TBM_GETLINESIZE, 0, 0))
+              .num("page_size", Send(bar, TBM_GETPAGESIZE, 0, 0)).add("thumb", RectJson(rects[0]))
+              .add("channel", RectJson(rects[1])).add("screen_rect", RectJson(WindowRectOf(bar)))
+              .boolean("focused", FocusOf(t.main) == bar).text());
+    return 0;
+}
+
+// state <id>...: the current page, the main window's alpha (-1 when it has
+// none) and, per control, what a user would see of it: a check box's or radio
+// button's check, a slider's position, else its text.
+// Much cheaper than dump when a test only follows a few controls.
+int CmdState(const Args& args) {
+    Target t = OpenTarget();
+    HWND tab = GetDlgItem(t.main, kTabId);
+    std::vector<std::string> items;
+    for (int i = 2; i < args.size(); ++i) {
+        int id = ParseInt(args[i], "id");
+        HWND c = Control(t, id);
+        Json j;
+        j.num("id", id);
+        if (IsClass(c, L"Button")) j.num("check", Send(c, BM_GETCHECK, 0, 0));
+        else if (IsClass(c, TRACKBAR_CLASSW)) j.num("pos", Send(c, TBM_GETPOS, 0, 0));
+        else j.str("text", TextOf(c));
+        items.push_back(j.text());
+    }
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    BOOL layered = GetLayeredWindowAttributes(t.main, nullptr, &alpha, &flags) && (flags & LWA_ALPHA);
+    Print(Json().num("page", tab ? Send(tab, TCM_GETCURSEL, 0, 0) : -1).num("alpha", layered ? alpha : -1)
+              .add("controls", JsonArray(items)).text());
+    return 0;
+}
+
+// ---------------------------------------------------------------- other programs
+
+struct ClassSearch {
+    std::wstring cls;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleOfClass(HWND h, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    if (IsWindowVisible(h) && _wcsicmp(ClassOf(h).c_str(), search->cls.c_str()) == 0) {
+        search->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string ScreenPoint(HWND h, POINT p) {
+    ClientToScreen(h, &p);
+    return Json().num("x", p.x).num("y", p.y).text();
+}
+
+// Where each line of a plain edit control starts on the screen, so a test can
+// drag over exactly one line. EM_POSFROMCHAR answers in its result: no pointers.
+std::string EditLinesJson(HWND edit) {
+    std::vector<std::string> lines;
+    LRESULT count = Send(edit, EM_GETLINECOUNT, 0, 0);
+    for (LRESULT i = 0; i < count && i < 50; ++i) {
+        LRESULT first = Send(edit, EM_LINEINDEX, static_cast<WPARAM>(i), 0);
+        LRESULT length = Send(edit, EM_LINELENGTH, static_cast<WPARAM>(first), 0);
+        auto packed = static_cast<DWORD>(Send(edit, EM_POSFROMCHAR, static_cast<WPARAM>(first), 0));
+        POINT p{static_cast<short>(LOWORD(packed)), static_cast<short>(HIWORD(packed))};
+        lines.push_back(Json().num("index", first).num("length", length).add("start", ScreenPoint(edit, p)).text());
+    }
+    return JsonArray(lines);
+}
+
+// window <class> [x y w h]: a visible top-level window of another program (say
+// Wine's notepad), moved first when a rectangle is given, with its children.
+int CmdWindow(const Args& args) {
+    if (args.size() < 3) fail(2, "usage: window <class> [x y w h]");
+    ClassSearch search{args[2], nullptr};
+    EnumWindows(FindVisibleOfClass, reinterpret_cast<LPARAM>(&search));
+    HWND h = search.found;
+    if (!h) fail(3, "no visible top-level window of class " + ToUtf8(args[2]));
+    if (args.size() >= 7) {
+        int x = ParseInt(args[3], "x"), y = ParseInt(args[4], "y");
+        int w = ParseInt(args[5], "width"), hgt = ParseInt(args[6], "height");
+        if (!SetWindowPos(h, nullptr, x, y, w, hgt, SWP_NOZORDER | SWP_NOACTIVATE)) fail(4, "SetWindowPos failed");
+    }
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    std::vector<std::string> children;
+    for (HWND c : DirectChildren(h)) {
+        RECT client{};
+        GetClientRect(c, &client);
+        Json j;
+        j.num("id", GetDlgCtrlID(c)).str("class", ClassOf(c)).add("screen_rect", RectJson(WindowRectOf(c)))
+            .add("client_origin", ScreenPoint(c, POINT{0, 0})).add("client_rect", RectJson(client))
+            .boolean("visible", IsWindowVisible(c) != FALSE).str("text", TextOf(c));
+        if (IsClass(c, L"Edit")) {
+            auto packed = static_cast<DWORD>(Send(c, EM_GETSEL, 0, 0));
+            j.add("selection", Json().num("min", LOWORD(packed)).num("max", HIWORD(packed)).text())
+                .add("lines", EditLinesJson(c));
+        }
+        children.push_back(j.text());
+    }
+    Print(Json().num("hwnd", reinterpret_cast<uintptr_t>(h)).num("pid", pid).str("title", TextOf(h))
+              .add("rect", RectJson(WindowRectOf(h))).boolean("foreground", GetForegroundWindow() == h)
+              .add("children", JsonArray(children)).text());
+    return 0;
+}
+
+// ---------------------------------------------------------------- clipboard
+
+// The clipboard is shared by every program of the desktop, the program under
+// test included: keep it open only for the moment of one read or write, and
+// retry when somebody else holds it.
+class OpenedClipboard {
+public:
+    explicit OpenedClipboard(HWND owner) {
+        for (int i = 0; i < 100 && !open_; ++i) {
+            open_ = OpenClipboard(owner) != FALSE;
+            if (!open_) Sleep(20);
+        }
+        if (!open_) fail(4, "OpenClipboard failed for 2 s");
+    }
+    ~OpenedClipboard() { if (open_) CloseClipboard(); }
+    OpenedClipboard(const OpenedClipboard&) = delete;
+    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+private:
+    bool open_ = false;
+};
+
+// A window to own what we put on the clipboard; a message-only window does.
+class OwnerWindow {
+public:
+    OwnerWindow() {
+        hwnd_ = CreateWindowExW(0, L"STATIC", L"probe clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (!hwnd_) fail(4, "creating the clipboard owner window");
+    }
+    ~OwnerWindow() { DestroyWindow(hwnd_); }
+    OwnerWindow(const OwnerWindow&) = delete;
+    OwnerWindow& operator=(const OwnerWindow&) = delete;
+    HWND get() const { return hwnd_; }
+private:
+    HWND hwnd_ = nullptr;
+};
+
+class GlobalMemory {
+public:
+    explicit GlobalMemory(size_t size) : h_(GlobalAlloc(GMEM_MOVEABLE, size ? size : 1)) {}
+    ~GlobalMemory() { if (h_) GlobalFree(h_); }
+    GlobalMemory(const GlobalMemory&) = delete;
+    GlobalMemory& operator=(const GlobalMemory&) = delete;
+    HGLOBAL get() const { return h_; }
+    HGLOBAL release() { return std::exchange(h_, nullptr); }  // the clipboard owns it from then on
+private:
+    HGLOBAL h_;
+};
+
+class ScreenDc {
+public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ~ScreenDc() { if (dc_) ReleaseDC(nullptr, dc_); }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    HDC get() const { return dc_; }
+private:
+    HDC dc_;
+};
+
+std::string Fnv1a64(const void* data, size_t n) {
+    uint64_t h = 1469598103934665603ull;
+    for (size_t i = 0; i < n; ++i) {
+        h ^= static_cast<const unsigned char*>(data)[i];
+        h *= 1099511628211ull;
+    }
+    char buf[20];
+    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
+    return buf;
+}
+
+std::string Hex(const void* data, size_t n) {
+    static const char digits[] = "0123456789abcdef";
+    std::string s;
+    s.reserve(n * 2);
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char b = static_cast<const unsigned char*>(data)[i];
+        s += digits[b >> 4];
+        s += digits[b & 15];
+    }
+    return s;
+}
+
+const size_t kHexLimit = 16384;
+
+void AddBytes(Json& j, const void* data, size_t n) {
+    j.num("size", static_cast<long long>(n)).add("fnv", JsonString(Fnv1a64(data, n)));
+    if (n <= kHexLimit) j.add("hex", JsonString(Hex(data, n)));
+}
+
+std::wstring FormatName(UINT id) {
+    static const struct { UINT id; const wchar_t* name; } known[] = {
+        {CF_TEXT, L"CF_TEXT"}, {CF_BITMAP, L"CF_BITMAP"}, {CF_METAFILEPICT, L"CF_METAFILEPICT"},
+        {CF_SYLK, L"CF_SYLK"}, {CF_DIF, L"CF_DIF"}, {CF_TIFF, L"CF_TIFF"}, {CF_OEMTEXT, L"CF_OEMTEXT"},
+        {CF_DIB, L"CF_DIB"}, {CF_PALETTE, L"CF_PALETTE"}, {CF_PENDATA, L"CF_PENDATA"}, {CF_RIFF, L"CF_RIFF"},
+        {CF_WAVE, L"CF_WAVE"}, {CF_UNICODETEXT, L"CF_UNICODETEXT"}, {CF_ENHMETAFILE, L"CF_ENHMETAFILE"},
+        {CF_HDROP, L"CF_HDROP"}, {CF_LOCALE, L"CF_LOCALE"}, {CF_DIBV5, L"CF_DIBV5"},
+        {CF_OWNERDISPLAY, L"CF_OWNERDISPLAY"}, {CF_DSPTEXT, L"CF_DSPTEXT"}, {CF_DSPBITMAP, L"CF_DSPBITMAP"},
+        {CF_DSPMETAFILEPICT, L"CF_DSPMETAFILEPICT"}, {CF_DSPENHMETAFILE, L"CF_DSPENHMETAFILE"},
+    };
+    for (const auto& k : known)
+        if (k.id == id) return k.name;
+    wchar_t buf[256] = {};
+    if (GetClipboardFormatNameW(id, buf, 256) > 0) return buf;
+    return L"#" + std::to_wstring(id);
+}
+
+// The pixels of a bitmap as 32-bit rows, top-down: the same picture gives the
+// same checksum whatever device format it is kept in.
+void AddBitmap(Json& j, HBITMAP bitmap) {
+    BITMAP info{};
+    if (!GetObjectW(bitmap, sizeof info, &info)) {
+        j.add("error", JsonString(std::string("GetObject failed")));
+        return;
+    }
+    j.num("width", info.bmWidth).num("height", info.bmHeight).num("bits_per_pixel", info.bmBitsPixel);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = info.bmWidth;
+    bi.bmiHeader.biHeight = -info.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> pixels(static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight));
+    ScreenDc dc;
+    int rows = pixels.empty() ? 0 : GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(info.bmHeight),
+                                              pixels.data(), &bi, DIB_RGB_COLORS);
+    for (uint32_t& p : pixels) p &= 0x00FFFFFF;  // the unused byte is not part of the picture
+    j.num("rows", rows).add("pixels_fnv", JsonString(Fnv1a64(pixels.data(), pixels.size() * 4)));
+}
+
+std::string ClipFormatJson(UINT id) {
+    Json j;
+    j.num("id", id).str("name", FormatName(id));
+    HANDLE data = GetClipboardData(id);
+    if (!data) {
+        j.str("kind", L"none");
+        return j.text();
+    }
+    switch (id) {
+        case CF_BITMAP:
+        case CF_DSPBITMAP:
+            j.str("kind", L"bitmap");
+            AddBitmap(j, static_cast<HBITMAP>(data));
+            break;
+        case CF_PALETTE: {
+            j.str("kind", L"palette");
+            UINT n = GetPaletteEntries(static_cast<HPALETTE>(data), 0, 0, nullptr);
+            std::vector<PALETTEENTRY> entries(n);
+            if (n) GetPaletteEntries(static_cast<HPALETTE>(data), 0, n, entries.data());
+            AddBytes(j, entries.data(), entries.size() * sizeof(PALETTEENTRY));
+            break;
+        }
+        case CF_ENHMETAFILE:
+        case CF_DSPENHMETAFILE: {
+            j.str("kind", L"enhmetafile");
+            UINT n = GetEnhMetaFileBits(static_cast<HENHMETAFILE>(data), 0, nullptr);
+            std::vector<BYTE> bits(n);
+            if (n) GetEnhMetaFileBits(static_cast<HENHMETAFILE>(data), n, bits.data());
+            AddBytes(j, bits.data(), bits.size());
+            break;
+        }
+        case CF_METAFILEPICT:
+        case CF_DSPMETAFILEPICT: {
+            j.str("kind", L"metafilepict");
+            auto* pict = static_cast<METAFILEPICT*>(GlobalLock(data));
+            if (pict) {
+                j.num("mm", pict->mm).num("x_ext", pict->xExt).num("y_ext", pict->yExt);
+                UINT n = GetMetaFileBitsEx(pict->hMF, 0, nullptr);
+                std::vector<BYTE> bits(n);
+                if (n) GetMetaFileBitsEx(pict->hMF, n, bits.data());
+                AddBytes(j, bits.data(), bits.size());
+                GlobalUnlock(data);
+            }
+            break;
+        }
+        case CF_OWNERDISPLAY:
+            j.str("kind", L"ownerdisplay");
+            break;
+        default: {
+            j.str("kind", L"memory");
+            size_t n = GlobalSize(data);
+            const void* bytes = GlobalLock(data);
+            if (bytes) {
+                AddBytes(j, bytes, n);
+                GlobalUnlock(data);
+            } else {
+                j.add("error", JsonString(std::string("GlobalLock failed")));
+            }
+        }
+    }
+    return j.text();
+}
+
+std::string ClipboardJson() {
+    std::vector<std::string> formats;
+    DWORD ownerPid = 0;
+    {
+        OpenedClipboard open(nullptr);
+        HWND owner = GetClipboardOwner();
+        if (owner) GetWindowThreadProcessId(owner, &ownerPid);
+        for (UINT id = EnumClipboardFormats(0); id; id = EnumClipboardFormats(id)) formats.push_back(ClipFormatJson(id));
+    }
+    return Json().num("sequence", GetClipboardSequenceNumber()).num("owner_pid", ownerPid)
+        .add("formats", JsonArray(formats)).text();
+}
+
+// clipdump: every format on the clipboard in the order the clipboard lists
+// them: id, name, and its bytes (hex up to 16 KB, FNV-1a 64 of all of them);
+// bitmaps by size and a checksum of their pixels.
+int CmdClipDump(const Args&) {
+    Print(ClipboardJson());
+    return 0;
+}
+
+UINT ParseFormat(const std::wstring& word) {
+    if (!word.empty() && iswdigit(word[0])) return static_cast<UINT>(ParseInt(word, "format"));
+    UINT id = RegisterClipboardFormatW(word.c_str());
+    if (!id) fail(4, "RegisterClipboardFormat failed for " + ToUtf8(word));
+    return id;
+}
+
+// clipput [<format>=<hex bytes>]...: empties the clipboard and puts each
+// format with exactly the bytes given, in global memory; <format> is a number
+// (13 for CF_UNICODETEXT, 8 for CF_DIB, 15 for CF_HDROP...) or the name of a
+// registered format ("HTML Format"). No formats: the clipboard is left empty.
+// Prints the clipboard as clipdump does.
+int CmdClipPut(const Args& args) {
+    std::vector<std::pair<UINT, std::string>> items;
+    for (int i = 2; i < args.size(); ++i) {
+        std::wstring word = args[i];
+        size_t eq = word.rfind(L'=');
+        if (eq == std::wstring::npos || eq == 0) fail(2, "clipput: expected <format>=<hex>, got " + ToUtf8(word));
+        items.emplace_back(ParseFormat(word.substr(0, eq)), FromHex(word.substr(eq + 1)));
+    }
+    OwnerWindow owner;
+    {
+        OpenedClipboard open(owner.get());
+        if (!EmptyClipboard()) fail(4, "EmptyClipboard failed");
+        for (const auto& item : items) {
+            GlobalMemory mem(item.second.size());
+            void* p = mem.get() ? GlobalLock(mem.get()) : nullptr;
+            if (!p) fail(4, "GlobalAlloc failed");
+            if (!item.second.empty()) std::memcpy(p, item.second.data(), item.second.size());
+            GlobalUnlock(mem.get());
+            if (!SetClipboardData(item.first, mem.get()))
+                fail(4, "SetClipboardData failed for format " + std::to_string(item.first));
+            mem.release();
+        }
+    }
+    Print(ClipboardJson());
+    return 0;
+}
+
+// cliptext: the clipboard's Unicode text, null when there is none.
+int CmdClipText(const Args&) {
+    std::string text = "null";
+    {
+        OpenedClipboard open(nullptr);
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        const auto* p = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+        if (p) {
+            size_t max = GlobalSize(data) / sizeof(wchar_t);
+            size_t n = 0;
+            while (n < max && p[n]) ++n;
+            text = JsonString(std::wstring(p, n));
+            GlobalUnlock(data);
+        }
+    }
+    Print(Json().add("text", text).num("sequence", GetClipboardSequenceNumber()).text());
+    return 0;
+}
+
 int Usage() {
     std::fputs("usage: probe <command> [args]\n"
                "  wait [ms]                 until the main window is visible\n"
@@ -777,6 +1199,13 @@ int Usage() {
                "  list                      every main window with its process id\n"
                "  toplevel                  every visible top-level window with its texts\n"
                "  close [ms]                post WM_CLOSE, wait for the exit code (0: no wait)\n"
+               "  alpha                     layered style and alpha of the main window\n"
+               "  state <id>...             page, alpha; checks, slider positions or texts\n"
+               "  trackbar <id>             position, range, steps, thumb and channel on the screen\n"
+               "  window <class> [x y w h]  another program's top-level window (moved first), children\n"
+               "  clipput [<format>=<hex>]...  empty the clipboard, put these bytes; then as clipdump\n"
+               "  clipdump                  every clipboard format with its bytes (hex, FNV-1a 64)\n"
+               "  cliptext                  the clipboard's Unicode text\n"
                "options before the command: --pid <n> picks that process's main window\n",
                stderr);
     return 2;
@@ -813,6 +1242,13 @@ int main() {
         if (cmd == L"press") return CmdPress(args);
         if (cmd == L"list") return CmdList(args);
         if (cmd == L"toplevel") return CmdTopLevel(args);
+        if (cmd == L"alpha") return CmdAlpha(args);
+        if (cmd == L"state") return CmdState(args);
+        if (cmd == L"trackbar") return CmdTrackbar(args);
+        if (cmd == L"window") return CmdWindow(args);
+        if (cmd == L"clipput") return CmdClipPut(args);
+        if (cmd == L"clipdump") return CmdClipDump(args);
+        if (cmd == L"cliptext") return CmdClipText(args);
         return Usage();
     } catch (const Failure& f) {
         std::string line = "probe: " + f.message + "\n";

@@ -2,7 +2,7 @@
 """Runs the end-to-end scenarios against the real Tavrel.exe under Wine.
 
     run_e2e.py --bin build/win64/bin [--screens build/screens]
-               [--codepage 936|1252|all] [--scenario startup|pages|resize|search|close|all]
+               [--codepage 936|1252|all] [--scenario startup|pages|resize|search|close|options|capture|all]
                [--exe path/to/Tavrel.exe] [unittest name filters...]
 
 Uses $DISPLAY when it is set (tools/test.sh starts one Xvfb for the whole
@@ -11,6 +11,8 @@ run); otherwise starts a private Xvfb for this run.
 
 import argparse
 import importlib
+import os
+import subprocess
 import sys
 import unittest
 from pathlib import Path
@@ -20,7 +22,7 @@ sys.path.insert(0, str(HERE))
 
 import harness  # noqa: E402
 
-SCENARIOS = ["startup", "pages", "resize", "search", "close"]
+SCENARIOS = ["startup", "pages", "resize", "search", "close", "options", "capture"]
 
 
 def main():
@@ -41,6 +43,15 @@ def main():
     harness.Config.exe = args.exe.resolve() if args.exe else None
     codepages = [936, 1252] if args.codepage == "all" else [int(args.codepage)]
     scenarios = SCENARIOS if args.scenario == "all" else [args.scenario]
+
+    # Every Wine call would otherwise find out again whether this machine runs
+    # 32-bit code, which costs each probe call half a second.
+    if not os.environ.get("TAVREL_WINE_FLAVOUR"):
+        found = subprocess.run(["bash", "-c", '. "$1" && printf %s "$TAVREL_WINE_FLAVOUR"', "flavour",
+                                str(harness.ROOT / "tools" / "wine-env.sh")],
+                               capture_output=True, text=True, timeout=120)
+        if found.stdout in ("win32", "win64"):
+            os.environ["TAVREL_WINE_FLAVOUR"] = found.stdout
 
     passed = failed = skipped = 0
     with harness.Display():
