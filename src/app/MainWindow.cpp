@@ -196,6 +196,7 @@ HWND MainWindow::CreateControl(const ControlDesc& desc) {
       SendMessageW(slider, TBM_SETLINESIZE, 0, desc.slider.lineSize);
       SendMessageW(slider, TBM_SETPAGESIZE, 0, desc.slider.pageSize);
       SendMessageW(slider, TBM_SETPOS, TRUE, desc.slider.position);
+      sliderPositions_[slider] = desc.slider.position;
       return slider;
     }
     case ControlKind::LineEdit:
@@ -279,8 +280,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_HSCROLL:
       if (lParam) {
-        if (const char* name = NameOfId(GetDlgCtrlID(reinterpret_cast<HWND>(lParam))))
-          Raise(name, Event::PositionChanged);
+        // A trackbar also reports clicks and key presses that leave its position as it was.
+        const HWND slider = reinterpret_cast<HWND>(lParam);
+        const int position = SliderPosition(slider);
+        int& last = sliderPositions_[slider];
+        if (position == last) return 0;
+        last = position;
+        if (const char* name = NameOfId(GetDlgCtrlID(slider))) Raise(name, Event::PositionChanged);
       }
       return 0;
     case WM_TIMER: {

@@ -47,6 +47,7 @@ class MainWindow {
   HWND tab_ = nullptr;
   std::map<std::string, HWND> controls_;
   std::map<int, std::string> timerNames_;
+  std::map<HWND, int> sliderPositions_;  // as last reported, to raise real changes only
   IeBrowserBox browser_;
   GdiObject uiFont_;
   GdiObject welcomeFont_;

@@ -108,13 +108,14 @@ class TransparencyTest(OptionsTestCase):
             self.assertTrue(app.probe("alpha")["layered"], "the layered style stays when opaque")
 
         with self.subTest("slider by keyboard while the box is off"):
-            # A click on the thumb gives the slider the focus without moving it.
-            # The click itself reports the (unchanged) position, so the alpha
-            # may already be the slider's 200 after it; the keys below decide.
+            # A click on the thumb gives the slider the focus without moving it;
+            # a position that did not change leaves the window opaque.
             click_screen(*centre(bar["thumb"]))
             focused = wait_for(lambda: self.slider(app), lambda b: b["focused"], timeout=5)
             self.assertTrue(focused["focused"], "slider has the keyboard focus after a click on its thumb")
             self.assertEqual(focused["pos"], 200, "a click on the thumb does not move it")
+            time.sleep(0.3)
+            self.assertEqual(self.look(app), (200, 0, 255), "(slider, 窗口透明, alpha) after a click on the thumb")
             # Right and PageDown go up (line 1, page 5), Left and PageUp down,
             # Home and End to the ends; the alpha follows though the box is off.
             for keys, want in ((["Right", "Right", "Right"], 203), (["Next"], 208), (["Prior", "Left"], 202),
