@@ -176,3 +176,23 @@ class WindowDc {
   HWND window_;
   HDC dc_;
 };
+
+// Selects a GDI object (font, brush, pen, bitmap; not a region, which gives back
+// no handle) into a device context while in scope and puts back the object it
+// replaced. Declare it after the owner of the object so that the object is
+// deselected before it is deleted.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
+  ~SelectedObject() {
+    if (previous_) SelectObject(dc_, previous_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+  HGDIOBJ Previous() const { return previous_; }
+  explicit operator bool() const { return previous_ != nullptr; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};

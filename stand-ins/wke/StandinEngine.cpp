@@ -16,12 +16,14 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 #include "Page.h"
 #include "enginehost/WkeEntryPoints.h"
+#include "platform/Handles.h"
 
 #define STANDIN_EXPORT extern "C" __declspec(dllexport)
 #if defined(STANDIN_WITHOUT_FINALIZE)
@@ -98,21 +100,14 @@ struct View {
   unsigned mouseFlags = 0;
   Callback callbacks[11];
   WkeExecStateObject execState;
-  // The picture, drawn with GDI into a top-down 32-bit DIB.
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ firstBitmap = nullptr;
-  uint32_t* pixels = nullptr;
+  // The picture, drawn with GDI into a top-down 32-bit DIB. Members go in this
+  // order so the bitmap is deselected before it is deleted, and both before the DC.
+  OwnedDc dc;
+  GdiObject bitmap;
+  std::optional<SelectedObject> bitmapSelection;
+  uint32_t* pixels = nullptr;  // the DIB's bits, owned by `bitmap`
   int pictureWidth = 0;
   int pictureHeight = 0;
-
-  ~View() {
-    if (dc) {
-      SelectObject(dc, firstBitmap);
-      DeleteDC(dc);
-    }
-    if (bitmap) DeleteObject(bitmap);
-  }
 };
 
 enum CallbackSlot {
@@ -187,10 +182,10 @@ WkeString Str(WkeStringObject& object) { return &object; }
 
 int LineHeight(const View& view) { return std::max(8, static_cast<int>(18 * view.zoom + 0.5f)); }
 
-HFONT MakeFont(const View& view) {
-  return CreateFontW(-std::max(6, static_cast<int>(13 * view.zoom + 0.5f)), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
-                     DEFAULT_PITCH, L"SimSun");
+GdiObject MakeFont(const View& view) {
+  return GdiObject(CreateFontW(-std::max(6, static_cast<int>(13 * view.zoom + 0.5f)), 0, 0, 0, FW_NORMAL, FALSE,
+                               FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               NONANTIALIASED_QUALITY, DEFAULT_PITCH, L"SimSun"));
 }
 
 int TextWidth(HDC dc, const std::wstring& text) {
@@ -199,9 +194,21 @@ int TextWidth(HDC dc, const std::wstring& text) {
   return size.cx;
 }
 
+// A memory DC with the view's font selected, for measuring text outside a paint.
+class TextMeasure {
+ public:
+  explicit TextMeasure(const View& view) : font_(MakeFont(view)), useFont_(dc_.Get(), font_.Get()) {}
+  int Width(const std::wstring& text) const { return TextWidth(dc_.Get(), text); }
+
+ private:
+  OwnedDc dc_{CreateCompatibleDC(nullptr)};
+  GdiObject font_;
+  SelectedObject useFont_;  // last: deselects the font before it and the DC go
+};
+
 bool EnsurePicture(View& view) {
   if (!view.dc) {
-    view.dc = CreateCompatibleDC(nullptr);
+    view.dc.Reset(CreateCompatibleDC(nullptr));
     if (!view.dc) return false;
   }
   if (view.pixels && view.pictureWidth == view.width && view.pictureHeight == view.height) return true;
@@ -214,12 +221,12 @@ bool EnsurePicture(View& view) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  GdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || !bits) return false;
-  const HGDIOBJ previous = SelectObject(view.dc, bitmap);
-  if (!view.firstBitmap) view.firstBitmap = previous;
-  if (view.bitmap) DeleteObject(view.bitmap);
-  view.bitmap = bitmap;
+  // The old bitmap leaves the DC before it is deleted.
+  view.bitmapSelection.reset();
+  view.bitmap = std::move(bitmap);
+  view.bitmapSelection.emplace(view.dc.Get(), view.bitmap.Get());
   view.pixels = static_cast<uint32_t*>(bits);
   view.pictureWidth = view.width;
   view.pictureHeight = view.height;
@@ -229,14 +236,9 @@ bool EnsurePicture(View& view) {
 int ContentWidth(View& view) {
   if (view.page.statedWidth >= 0) return view.page.statedWidth;
   if (!view.loaded) return 0;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HFONT font = MakeFont(view);
-  const HGDIOBJ old = SelectObject(dc, font);
+  const TextMeasure measure(view);
   int widest = 0;
-  for (const PageLine& line : view.page.lines) widest = std::max(widest, TextWidth(dc, line.text));
-  SelectObject(dc, old);
-  DeleteObject(font);
-  DeleteDC(dc);
+  for (const PageLine& line : view.page.lines) widest = std::max(widest, measure.Width(line.text));
   return widest + 2 * kMargin;
 }
 
@@ -248,9 +250,8 @@ int ContentHeight(const View& view) {
 
 void FillBox(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
   const RECT box{left, top, right, bottom};
-  HBRUSH brush = CreateSolidBrush(colour);
-  FillRect(dc, &box, brush);
-  DeleteObject(brush);
+  const GdiObject brush(CreateSolidBrush(colour));
+  FillRect(dc, &box, static_cast<HBRUSH>(brush.Get()));
 }
 
 void DrawLine(HDC dc, int x, int y, const std::wstring& text, COLORREF colour) {
@@ -271,12 +272,12 @@ std::wstring HexWord(unsigned value) {
 // overflow is hidden, a scroll bar when the page is taller than the view.
 bool DrawPicture(View& view) {
   if (!EnsurePicture(view)) return false;
-  HDC dc = view.dc;
+  HDC dc = view.dc.Get();
   const int w = view.width;
   const int h = view.height;
   FillBox(dc, 0, 0, w, h, kBackground);
-  HFONT font = MakeFont(view);
-  const HGDIOBJ oldFont = SelectObject(dc, font);
+  const GdiObject font = MakeFont(view);
+  const SelectedObject useFont(dc, font.Get());
   SetBkMode(dc, TRANSPARENT);
   const int lineHeight = LineHeight(view);
 
@@ -317,8 +318,6 @@ bool DrawPicture(View& view) {
     FillBox(dc, 0, 0, 2, h, kFocusFrame);
     FillBox(dc, w - 2, 0, w, h, kFocusFrame);
   }
-  SelectObject(dc, oldFont);
-  DeleteObject(font);
   GdiFlush();
 
   // GDI leaves alpha at 0. Opaque views are opaque everywhere; a transparent view
@@ -338,7 +337,7 @@ void MarkDirty(View& view) {
   if (view.transparent && paint.function && DrawPicture(view)) {
     Log(L"> paintUpdated(" + V(reinterpret_cast<WkeView>(&view)) + L", " + P(paint.param) + L", 0, 0, " +
         I(view.width) + L", " + I(view.height) + L")");
-    reinterpret_cast<WkePaintUpdatedCallback>(paint.function)(reinterpret_cast<WkeView>(&view), paint.param, view.dc,
+    reinterpret_cast<WkePaintUpdatedCallback>(paint.function)(reinterpret_cast<WkeView>(&view), paint.param, view.dc.Get(),
                                                               0, 0, view.width, view.height);
   }
 }
@@ -358,13 +357,15 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
 
 std::wstring ReadFileText(const std::wstring& path, bool& found) {
   found = false;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
+  const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return {};
   std::string bytes;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-  CloseHandle(file);
+  {
+    const KernelHandle file(opened);
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  }
   found = true;
   if (bytes.empty()) return {};
   const int units = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
@@ -835,13 +836,7 @@ STANDIN_EXPORT WkeRect WKE_CALL wkeGetCaretRect(WkeView handle) {
   WkeRect caret{0, 0, 0, 0};
   View* view = Find(handle);
   if (!view) return caret;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HFONT font = MakeFont(*view);
-  const HGDIOBJ old = SelectObject(dc, font);
-  caret.x = kMargin + TextWidth(dc, L"typed: " + view->typed);
-  SelectObject(dc, old);
-  DeleteObject(font);
-  DeleteDC(dc);
+  caret.x = kMargin + TextMeasure(*view).Width(L"typed: " + view->typed);
   caret.y = view->height - kTraceHeight + 3;
   caret.width = 1;
   caret.height = LineHeight(*view);
