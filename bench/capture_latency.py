@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Time from the mouse release of a screen word capture to its result.
 
-    bench/capture_latency.py [--bin build/win64/bin] [--runs 5]
+    bench/capture_latency.py [--bin build/win64/bin] [--runs 5] [--bank-kb 100]
 
 Starts Tavrel.exe and Wine's notepad side by side (on $DISPLAY, or a private
 Xvfb), puts an answer bank in place, and drags over a notepad line again and
@@ -12,9 +12,11 @@ release was sent. Prints figures; asserts nothing.
 """
 
 import argparse
+import os
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -51,6 +53,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--bin", type=Path, default=harness.Config.bin_dir)
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--bank-kb", type=int, default=0,
+                        help="pad the answer bank to about this many KB (default: the small bank)")
     args = parser.parse_args()
     harness.Config.bin_dir = args.bin.resolve()
     watch_exe = harness.Config.bin_dir / "capture_watch.exe"
@@ -61,7 +65,19 @@ def main():
         try:
             app.start()
             notepad.start()
-            app.probe("settext", W.ANSWER_BANK, "--hex", hex_utf8(BANK))
+            bank = BANK
+            filler = "第%d题：植物利用光能，把二氧化碳和水合成有机物。\r\n"
+            i = 0
+            while len(bank.encode("gbk")) < args.bank_kb * 1024:
+                i += 1
+                bank += filler % i
+            with tempfile.NamedTemporaryFile("wb", suffix=".txt", delete=False) as f:
+                f.write(bank.encode("utf-8"))
+            try:
+                app.probe("settext", W.ANSWER_BANK, "--file", "Z:" + f.name.replace("/", "\\"))
+            finally:
+                os.unlink(f.name)
+            print("answer bank: %d KB" % (len(bank.encode("gbk")) // 1024), flush=True)
             texts, reports = [], []
             for run in range(args.runs):
                 text, report = one_capture(app, notepad, run % 2, watch_exe)
