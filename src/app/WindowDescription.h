@@ -31,6 +31,15 @@ struct LabelFont {
   int charset = 0;
 };
 
+// The pages of the tab control, in their order.
+enum PageIndex : int {
+  kSettingsPage = 0,     // "介绍＆设置"
+  kLocalSearchPage = 1,  // "本地文本搜索"
+  kIeBrowserPage = 2,    // "IE内核浏览器"
+  kWebKitPage = 3,       // "谷歌内核（点击加载）"
+  kNotepadPage = 4,      // "简单记事本"
+};
+
 struct ControlDesc {
   int page;              // page of the tab control; -1 for a child of the main window itself
   const char* name;      // the control's name, GBK

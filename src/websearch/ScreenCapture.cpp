@@ -7,6 +7,7 @@
 #include "answerbank/LocalSearch.h"
 #include "app/Globals.h"
 #include "app/MainWindow.h"
+#include "app/WindowDescription.h"
 #include "app/WindowOptions.h"
 #include "platform/Controls.h"
 #include "platform/GuiThreadCall.h"
@@ -19,9 +20,6 @@ constexpr DWORD kBeforeSavingMs = 100;
 constexpr DWORD kAfterCopyMs = 100;
 constexpr WORD kControlKey = 17;
 constexpr WORD kCopyLetterKey = 67;
-constexpr int kLocalSearchPage = 1;
-constexpr int kIeBrowserPage = 2;
-constexpr int kWebKitPage = 3;
 // Closing waits this long at most for a capture to put the clipboard back.
 constexpr DWORD kCloseWaitMs = 3000;
 

@@ -1,12 +1,11 @@
 #include "websearch/WebSearch.h"
 
 #include "app/MainWindow.h"
+#include "app/WindowDescription.h"
 #include "platform/Controls.h"
 #include "websearch/QueryUrl.h"
 
 namespace {
-
-constexpr int kIeBrowserPage = 2;
 
 HWND EngineBox(int i) { return MainWindow::Instance().Control(SearchEngines()[i].checkBox); }
 
