@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "check.h"
+#include "test_window.h"
 #include "platform/Handles.h"
 #include "websearch/BitmapFile.h"
 #include "websearch/Clipboard.h"
@@ -21,19 +22,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-HWND MakeWindow() {
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = DefWindowProcW;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = L"ClipboardTestOwner";
-    RegisterClassW(&cls);
-    registered = true;
-  }
-  return CreateWindowExW(0, L"ClipboardTestOwner", L"clipboard test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                         nullptr, GetModuleHandleW(nullptr), nullptr);
-}
+HWND MakeWindow() { return MakeTestWindow(L"ClipboardTestOwner", 0, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100); }
 
 HWND Owner() {
   static OwnedWindow window(MakeWindow());

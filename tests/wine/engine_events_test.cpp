@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "check.h"
+#include "test_window.h"
 #include "engine_support.h"
 #include "enginehost/CallbackTable.h"
 #include "enginehost/EngineEvents.h"
@@ -290,21 +291,13 @@ TEST(AdaptersCalledDirectlyWithoutHandlerReturnTheirDefaults) {
 // --- layered mode: the engine's picture pushed to a layered window ----------------
 
 HWND LayeredWindow() {
-  WNDCLASSEXW cls{};
-  cls.cbSize = sizeof cls;
-  cls.lpfnWndProc = DefWindowProcW;
-  cls.hInstance = GetModuleHandleW(nullptr);
-  cls.lpszClassName = L"EngineEventsLayered";
-  RegisterClassExW(&cls);
-  return CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST, cls.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 700, 100, 240,
-                         160, nullptr, nullptr, cls.hInstance, nullptr);
+  return MakeTestWindow(L"EngineEventsLayered", WS_EX_LAYERED | WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, 700, 100, 240,
+                        160);
 }
 
 COLORREF ScreenPixel(int x, int y) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, x, y);
-  ReleaseDC(nullptr, screen);
-  return colour;
+  const WindowDc screen(nullptr);
+  return GetPixel(screen.Get(), x, y);
 }
 
 TEST(PaintUpdatedPushesThePictureToTheLayeredHost) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "check.h"
+#include "test_window.h"
 #include "engine_support.h"
 #include "view/GdiRenderer.h"
 #include "view/Renderer.h"
@@ -23,16 +24,8 @@ constexpr int kWidth = 600;
 constexpr int kHeight = 360;
 
 HWND TestWindow() {
-  static OwnedWindow window([] {
-    WNDCLASSEXW cls{};
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = DefWindowProcW;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = L"GdiRendererTest";
-    RegisterClassExW(&cls);
-    return CreateWindowExW(WS_EX_TOPMOST, cls.lpszClassName, L"", WS_POPUP | WS_VISIBLE, kLeft, kTop, kWidth, kHeight,
-                           nullptr, nullptr, cls.hInstance, nullptr);
-  }());
+  static OwnedWindow window(
+      MakeTestWindow(L"GdiRendererTest", WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, kLeft, kTop, kWidth, kHeight));
   engine_test::Pump();
   return window.Get();
 }
@@ -42,8 +35,8 @@ std::vector<uint32_t> Screenshot(int width = kWidth, int height = kHeight) {
   engine_test::Pump();
   GdiFlush();
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
+  const WindowDc screen(nullptr);
+  const OwnedDc memory(CreateCompatibleDC(screen.Get()));
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   info.bmiHeader.biWidth = width;
@@ -51,15 +44,11 @@ std::vector<uint32_t> Screenshot(int width = kWidth, int height = kHeight) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, kLeft, kTop, SRCCOPY);
+  const GdiObject bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const SelectedObject selected(memory.Get(), bitmap.Get());
+  BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), kLeft, kTop, SRCCOPY);
   GdiFlush();
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<const uint32_t*>(bits)[i] & 0x00FFFFFFu;
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
   return pixels;
 }
 
@@ -72,12 +61,10 @@ std::vector<uint32_t> EnginePicture(WkeView view, int width = kWidth, int height
 }
 
 void FillWindow(HWND window, COLORREF colour) {
-  HDC dc = GetDC(window);
+  const WindowDc dc(window);
   const RECT all{0, 0, kWidth, kHeight};
-  HBRUSH brush = CreateSolidBrush(colour);
-  FillRect(dc, &all, brush);
-  DeleteObject(brush);
-  ReleaseDC(window, dc);
+  const GdiObject brush(CreateSolidBrush(colour));
+  FillRect(dc.Get(), &all, static_cast<HBRUSH>(brush.Get()));
   GdiFlush();
 }
 
@@ -204,14 +191,7 @@ TEST(AfterReleaseNothingPaintsIntoTheDeletedDib) {
 }
 
 TEST(AnEmptyWindowMakesNoDibAndDrawsNothing) {
-  WNDCLASSEXW cls{};
-  cls.cbSize = sizeof cls;
-  cls.lpfnWndProc = DefWindowProcW;
-  cls.hInstance = GetModuleHandleW(nullptr);
-  cls.lpszClassName = L"GdiRendererEmpty";
-  RegisterClassExW(&cls);
-  OwnedWindow empty(CreateWindowExW(0, cls.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                    cls.hInstance, nullptr));
+  OwnedWindow empty(MakeTestWindow(L"GdiRendererEmpty", 0, WS_POPUP, 0, 0, 0, 0));
   ScopedView view(0, 0);
   wkeSetDirty(view.Get(), true);
   GdiRenderer renderer;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "check.h"
+#include "test_window.h"
 #include "platform/Handles.h"
 #include "platform/Text.h"
 
@@ -39,13 +40,7 @@ class TestBstr {
 };
 
 HWND MakeWindow(const wchar_t* className, DWORD style, HWND parent, int width, int height) {
-  WNDCLASSEXW cls{};
-  cls.cbSize = sizeof cls;
-  cls.lpfnWndProc = DefWindowProcW;
-  cls.hInstance = GetModuleHandleW(nullptr);
-  cls.lpszClassName = className;
-  RegisterClassExW(&cls);
-  return CreateWindowExW(0, className, L"", style, 0, 0, width, height, parent, nullptr, cls.hInstance, nullptr);
+  return MakeTestWindow(className, 0, style, 0, 0, width, height, parent);
 }
 
 // One shown top-level window for the whole run (under Wine without a window manager,

@@ -13,6 +13,7 @@
 #include "answerbank/SearchReport.h"
 #include "app/Globals.h"
 #include "check.h"
+#include "test_window.h"
 #include "platform/Controls.h"
 #include "platform/MessagePump.h"
 #include "platform/Text.h"
@@ -47,18 +48,9 @@ struct SearchWindow {
   HWND status = nullptr;
 
   SearchWindow() {
-    static bool registered = false;
-    if (!registered) {
-      LoadLibraryW(L"msftedit.dll");
-      WNDCLASSW cls{};
-      cls.lpfnWndProc = HostProc;
-      cls.hInstance = GetModuleHandleW(nullptr);
-      cls.lpszClassName = L"SearchTestHost";
-      RegisterClassW(&cls);
-      registered = true;
-    }
-    host = CreateWindowExW(0, L"SearchTestHost", L"search test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400,
-                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    static const HMODULE richEdit = LoadLibraryW(L"msftedit.dll");  // the rich edit class
+    (void)richEdit;
+    host = MakeTestWindow(L"SearchTestHost", 0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400, nullptr, HostProc);
     searchBox = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 20, host,
                                 reinterpret_cast<HMENU>(1), nullptr, nullptr);
     answerBank = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 0, 30,
