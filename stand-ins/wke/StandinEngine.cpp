@@ -98,6 +98,9 @@ struct View {
   int mouseY = -1;
   unsigned mouseMessage = 0;
   unsigned mouseFlags = 0;
+  // Set by the script "standin.stayDirty = true": every paint leaves the view
+  // dirty, so a host repaints it without pause (for measuring repaint rates).
+  bool stayDirty = false;
   Callback callbacks[11];
   WkeExecStateObject execState;
   // The picture, drawn with GDI into a top-down 32-bit DIB. Members go in this
@@ -126,12 +129,41 @@ std::map<View*, std::unique_ptr<View>> views;
 int nextViewId = 1;
 bool initialized = false;
 
+// When the environment names a file in WKE_STANDIN_LOG, every line of the log
+// also goes there, as UTF-8, written through at once: a test in another process
+// follows the calls of a program that knows nothing of it.
+HANDLE LogFile() {
+  static const KernelHandle file = [] {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"WKE_STANDIN_LOG", path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return KernelHandle();
+    const HANDLE opened = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return KernelHandle(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
+  }();
+  return file.Get();
+}
+
+void AppendToLogFile(const std::wstring& line) {
+  const HANDLE file = LogFile();
+  if (!file) return;
+  const std::wstring withEnd = line + L"\n";
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, withEnd.data(), static_cast<int>(withEnd.size()), nullptr, 0,
+                                        nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, withEnd.data(), static_cast<int>(withEnd.size()), utf8.data(), bytes, nullptr,
+                      nullptr);
+  DWORD written = 0;
+  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
 void Log(const std::wstring& line) {
   std::lock_guard<std::mutex> lock(logMutex);
   // A host polling the dirty flag for hours must not grow the log without end.
   if (callLog.size() > (1u << 22)) callLog.erase(0, callLog.size() / 2);
   callLog += line;
   callLog += L'\n';
+  AppendToLogFile(line);
 }
 
 View* Find(WkeView handle) {
@@ -548,6 +580,11 @@ WkeScriptValue RunStatement(View& view, const Statement& statement, unsigned lin
     }
   } else if (statement.kind == Statement::kAssign) {
     const std::wstring& value = statement.value;
+    if (statement.name == L"standin.stayDirty") {
+      view.stayDirty = value == L"true" || value == L"1";
+      if (view.stayDirty) MarkDirty(view);
+      return BoolValue(view.stayDirty);
+    }
     if (statement.name == L"document.body.style.overflow") {
       view.page.overflow = value;
       MarkDirty(view);
@@ -706,11 +743,20 @@ STANDIN_EXPORT void WKE_CALL wkeSetDirty(WkeView handle, bool dirty) {
   }
 }
 
-// Polled from the host's paint thread: reads only the atomic flag.
+// Polled from the host's paint thread: reads only the atomic flag, and under
+// the lock, since the GUI thread may destroy the view meanwhile.
 STANDIN_EXPORT bool WKE_CALL wkeIsDirty(WkeView handle) {
-  View* view = Find(handle);
-  const bool dirty = view && view->dirty.load();
-  Log(L"wkeIsDirty(" + V(handle) + L") -> " + B(dirty));
+  bool dirty = false;
+  std::wstring name = handle ? L"#?" : L"#0";
+  {
+    std::lock_guard<std::mutex> lock(viewsMutex);
+    const auto found = views.find(reinterpret_cast<View*>(handle));
+    if (found != views.end()) {
+      dirty = found->second->dirty.load();
+      name = L"#" + std::to_wstring(found->second->id);
+    }
+  }
+  Log(L"wkeIsDirty(" + name + L") -> " + B(dirty));
   return dirty;
 }
 
@@ -727,7 +773,7 @@ STANDIN_EXPORT void WKE_CALL wkePaint2(WkeView handle, void* bits, int pitch) {
              static_cast<size_t>(rowBytes));
     }
   }
-  view->dirty = false;
+  view->dirty = view->stayDirty;
 }
 
 STANDIN_EXPORT void WKE_CALL wkeOnPaintUpdated(WkeView handle, WkePaintUpdatedCallback callback, void* param) {
