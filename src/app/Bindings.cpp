@@ -1,7 +1,9 @@
 #include "answerbank/LocalSearch.h"
 #include "app/Events.h"
+#include "app/Globals.h"
 #include "app/ShellHandlers.h"
 #include "app/WindowOptions.h"
+#include "enginehost/EngineBootstrap.h"
 #include "websearch/ScreenCapture.h"
 #include "websearch/WebSearch.h"
 
@@ -11,6 +13,7 @@ const std::vector<Binding>& EventBindings() {
   static const std::vector<Binding> bindings = {
       {kMainWindowName, Event::Created, OnWindowCreated},
       {kMainWindowName, Event::CloseRequested, OnCloseRequested},
+      {kMainWindowName, Event::AboutToBeDestroyed, StopEngine},
       {kMainWindowName, Event::SizeChanged, OnWindowResized},
       {kMainWindowName, Event::Moved, OnWindowMoved},
       {"选择夹1", Event::Clicked, OnTabClicked},
@@ -28,6 +31,10 @@ const std::vector<Binding>& EventBindings() {
       {"按钮3", Event::Clicked, BrowserForward},
       {"按钮4", Event::Clicked, BrowserRefresh},
       {"超文本浏览框1", Event::NewWindowRequested, BrowserNewWindowInPlace},
+      // The WebKit page's "<<", "◎" and ">>"; the view's answers are not needed.
+      {"按钮7", Event::Clicked, [] { Globals().engineView.GoBack(); }},
+      {"按钮8", Event::Clicked, [] { Globals().engineView.Reload(); }},
+      {"按钮9", Event::Clicked, [] { Globals().engineView.GoForward(); }},
   };
   return bindings;
 }

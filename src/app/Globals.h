@@ -9,6 +9,7 @@
 
 #include "answerbank/TextFormat.h"
 #include "app/WindowGeometry.h"
+#include "enginehost/EngineView.h"
 #include "platform/Handles.h"
 
 struct ScreenPoint {
@@ -20,6 +21,8 @@ struct ScreenPoint {
 using OccurrencePieceList = std::vector<std::string>;
 
 struct GlobalObjects {
+  // The one WebKit view; no engine call until the main window creates it.
+  EngineView engineView;
   ScreenPoint pressPoint;
   TextFormat standardFormat = DefaultTextFormat();
   // Shared so that a navigation still running keeps the pieces it started with

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/ResizeLayout.h"
 #include "app/WindowOptions.h"
+#include "enginehost/EngineBootstrap.h"
 #include "platform/Controls.h"
 #include "websearch/ScreenCapture.h"
 
@@ -15,6 +16,7 @@ void OnWindowCreated() {
   InstallCaptureHook();
   StoreWindowRect(rect);
   Globals().captureArmed = 1;
+  StartEngine();
 }
 
 void OnCloseRequested() { RemoveCaptureHook(); }

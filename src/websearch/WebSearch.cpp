@@ -1,5 +1,6 @@
 #include "websearch/WebSearch.h"
 
+#include "app/Globals.h"
 #include "app/MainWindow.h"
 #include "app/WindowDescription.h"
 #include "platform/Controls.h"
@@ -34,7 +35,13 @@ void OnTabClicked() {
       main.Browser().SetAddress(QueryUrl(SearchEngines()[i], searchText));
     }
   }
-  // The WebKit page's search joins here once its view exists.
+  if (main.CurrentPage() == kWebKitPage) {
+    for (int i = 0; i < kEngineCount; ++i) {
+      if (!IsChecked(EngineBox(i))) continue;
+      const std::string searchText = GetWindowTextGbk(main.Control("编辑框1"));
+      Globals().engineView.LoadURL(QueryUrl(SearchEngines()[i], searchText));
+    }
+  }
 }
 
 template <int box>

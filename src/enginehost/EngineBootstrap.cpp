@@ -1,0 +1,44 @@
+#include "enginehost/EngineBootstrap.h"
+
+#include "app/Globals.h"
+#include "app/MainWindow.h"
+#include "enginehost/EngineView.h"
+#include "enginehost/WkeApi.h"
+
+void StartEngine() {
+  wkeInitialize();
+  InstallMessageHook();
+  SetProcessAffinityMask(GetCurrentProcess(), 1);
+  EngineView& view = Globals().engineView;
+  view.Create(MainWindow::Instance().Control("外形框1"));
+  view.OnCreateView(NewWindowHandler);
+}
+
+bool InstallMessageHook() {
+  WindowsHook& hook = Globals().messageHook;
+  if (hook) return true;
+  hook.Reset(SetWindowsHookExW(WH_GETMESSAGE, MessageHookProc, nullptr, GetCurrentThreadId()));
+  return static_cast<bool>(hook);
+}
+
+LRESULT CALLBACK MessageHookProc(int code, WPARAM wParam, LPARAM lParam) {
+  if (code >= 0 && wParam == PM_REMOVE && lParam) {
+    auto* message = reinterpret_cast<MSG*>(lParam);
+    const MSG copy = *message;
+    if (copy.message == WM_KEYDOWN && copy.wParam == VK_TAB) {
+      TranslateMessage(message);
+      DispatchMessageW(message);
+    }
+  }
+  return CallNextHookEx(Globals().messageHook.Get(), code, wParam, lParam);
+}
+
+void StopEngine() {
+  Globals().engineView.Destroy();
+  Globals().messageHook.Reset();
+  wkeFinalize();
+}
+
+WkeView __stdcall NewWindowHandler(int, const char*, const char*, int, int, int, int, int) {
+  return Globals().engineView.GetWebView();
+}
