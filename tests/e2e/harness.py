@@ -134,10 +134,11 @@ def wait_for(read, done, timeout=10.0, interval=0.2):
 class Tavrel:
     """One running Tavrel.exe, started fresh for a scenario."""
 
-    def __init__(self):
+    def __init__(self, env=None):
         self.process = None
         self.pid = None  # the Windows process id, as the probe reports it
         self.log = None
+        self.extra_env = dict(env or {})  # added to the program's environment only
 
     def start(self, timeout=60.0):
         exe = Config.program()
@@ -151,7 +152,9 @@ class Tavrel:
         if stale:
             raise AssertionError("a Tavrel main window is already open before the start: %s" % stale)
         self.log = tempfile.TemporaryFile()
-        self.process = subprocess.Popen(wine_command(exe), cwd=str(exe.parent), env=wine_env(),
+        env = wine_env()
+        env.update(self.extra_env)
+        self.process = subprocess.Popen(wine_command(exe), cwd=str(exe.parent), env=env,
                                         stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log,
                                         start_new_session=True)
         deadline = time.monotonic() + timeout
@@ -323,8 +326,8 @@ class TavrelTestCase(unittest.TestCase):
 
     maxDiff = None
 
-    def start_program(self):
-        app = Tavrel()
+    def start_program(self, env=None):
+        app = Tavrel(env)
         self.addCleanup(app.stop)
         app.start()
         first = app.dump()

@@ -485,7 +485,8 @@ std::string ControlJson(const Target& t, HWND c, const RECT& tabRect) {
     RECT r = WindowRectOf(c);
     RECT rel = r;
     OffsetRect(&rel, -tabRect.left, -tabRect.top);
-    j.num("id", id).str("class", cls).str("text", TextOf(c)).add("rect", RectJson(rel))
+    j.num("id", id).num("hwnd", reinterpret_cast<uintptr_t>(c)).str("class", cls).str("text", TextOf(c))
+        .add("rect", RectJson(rel))
         .add("screen_rect", RectJson(r)).boolean("visible", IsWindowVisible(c) != FALSE)
         .boolean("enabled", IsWindowEnabled(c) != FALSE).num("style", static_cast<unsigned long>(style));
     if (IsClass(c, L"Button")) {
