@@ -1,6 +1,14 @@
 #include "enginehost/EngineView.h"
 #include "enginehost/WkeApi.h"
 
+namespace {
+
+// The host is usually a child window, which is never minimised itself: the
+// window a user minimises is its top-level one.
+bool Minimised(HWND host) { return IsIconic(host) || IsIconic(GetAncestor(host, GA_ROOT)); }
+
+}  // namespace
+
 void EngineView::PaintLoop() {
   MSG record{};
   while (record.message != WM_QUIT) {
@@ -11,7 +19,7 @@ void EngineView::PaintLoop() {
     // No repaint work at all while minimised; the first pass after the restore
     // draws the current picture.
     const WkeView view = webView_.load();
-    if (view && !IsIconic(host) && wkeIsDirty(view)) {
+    if (view && !Minimised(host) && wkeIsDirty(view)) {
       // Returns once the GUI thread has drawn, so requests never pile up.
       SendMessageW(host, WM_VIEW_REPAINT, 0, 0);
       continue;

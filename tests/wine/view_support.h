@@ -38,10 +38,29 @@ inline bool WasSeen(UINT message) {
   return false;
 }
 
-// A borderless top-level window of 600 × 360 at (60, 60), so that client and
-// screen points differ by exactly (60, 60).
-inline OwnedWindow MakeHost(const wchar_t* className = L"EngineViewHost", int left = kLeft, int top = kTop) {
-  OwnedWindow window(MakeTestWindow(className, WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, left, top, kWidth, kHeight,
+// One borderless top-level window for the whole test program, at (60, 60); the
+// hosts are its children, as the program's shape box is a child of the main
+// window. (Under Wine without a window manager, destroying a visible top-level
+// window takes two seconds; a child goes at once.)
+inline HWND Stage() {
+  static OwnedWindow stage(MakeTestWindow(L"EngineViewStage", WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                          kLeft, kTop, 1000, 400));
+  return stage.Get();
+}
+
+// A 600 × 360 host at (x, y) of the stage, so that its client and screen points
+// differ by exactly (60 + x, 60 + y).
+inline OwnedWindow MakeHost(const wchar_t* className = L"EngineViewHost", int x = 0, int y = 0) {
+  OwnedWindow window(MakeTestWindow(className, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, kWidth, kHeight,
+                                    Stage(), RecordingProc));
+  SetWindowPos(window.Get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  engine_test::Pump();
+  return window;
+}
+
+// A top-level host at (60, 60), for what only top-level windows do.
+inline OwnedWindow MakeTopLevelHost(const wchar_t* className) {
+  OwnedWindow window(MakeTestWindow(className, WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, kLeft, kTop, kWidth, kHeight,
                                     nullptr, RecordingProc));
   engine_test::Pump();
   return window;
