@@ -61,6 +61,22 @@ void RichEditBox::ApplyFormatToSelection(const TextFormat& format) {
   SendMessageW(window_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
 }
 
+bool RichEditBox::SelectionHasFormat(const TextFormat& format) const {
+  const CharFormatRequest request = MakeCharFormatRequest(format);
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  SendMessageW(window_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  // A field that differs somewhere in the selection comes back unmarked.
+  const DWORD all = CFM_FACE | CFM_SIZE | CFM_OFFSET | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE |
+                    CFM_STRIKEOUT | CFM_PROTECTED;
+  if ((cf.dwMask & all) != all) return false;
+  const DWORD effects = CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT | CFE_PROTECTED;
+  const bool autoColour = (cf.dwEffects & CFE_AUTOCOLOR) != 0;
+  return GbkToWide(request.face) == cf.szFaceName && cf.yHeight == request.heightTwips &&
+         cf.yOffset == request.offsetTwips && (cf.dwEffects & effects) == request.effects &&
+         autoColour == request.autoColour && (autoColour || cf.crTextColor == request.colour);
+}
+
 void RichEditBox::Focus() { SetFocus(window_); }
 
 void RichEditBox::Paste() { SendMessageW(window_, WM_PASTE, 0, 0); }

@@ -25,6 +25,8 @@ class RichEditBox {
   void ClearSelectionLength();
 
   void ApplyFormatToSelection(const TextFormat& format);
+  // Whether every character selected already has the format, each field of it.
+  bool SelectionHasFormat(const TextFormat& format) const;
   void Focus();
   void Paste();
 
