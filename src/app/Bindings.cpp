@@ -1,4 +1,7 @@
+#include "answerbank/DocumentImport.h"
 #include "answerbank/LocalSearch.h"
+#include "answerbank/Notepad.h"
+#include "app/DropTarget.h"
 #include "app/Events.h"
 #include "app/ShellHandlers.h"
 #include "app/WindowOptions.h"
@@ -28,6 +31,12 @@ const std::vector<Binding>& EventBindings() {
       {"按钮3", Event::Clicked, BrowserForward},
       {"按钮4", Event::Clicked, BrowserRefresh},
       {"超文本浏览框1", Event::NewWindowRequested, BrowserNewWindowInPlace},
+      {"按钮10", Event::Clicked, NewNote},
+      {"按钮11", Event::Clicked, ReadNote},
+      {"按钮13", Event::Clicked, SaveNote},
+      {"按钮15", Event::Clicked, FormatNote},
+      {"时钟2", Event::Tick, DelayedPaste},
+      {"拖放对象1", Event::FilesDropped, OnFilesDroppedEvent},
   };
   return bindings;
 }
