@@ -6,6 +6,7 @@
 #include "answerbank/StandardFormatting.h"
 #include "app/WindowDescription.h"
 #include "platform/Automation.h"
+#include "platform/MessagePump.h"
 #include "platform/Text.h"
 #include "websearch/Clipboard.h"
 
@@ -14,6 +15,8 @@ const char* const kImportWaitingText = "正在载入拖入的文档，请稍后�
 namespace {
 
 DocumentImportControls importControls;
+
+constexpr unsigned kPumpIntervalMs = 30;
 
 ComPtr<IDispatch> GetObjectMember(IDispatch* target, const wchar_t* member) {
   Variant result;
@@ -70,9 +73,12 @@ void OnFilesDropped(const DroppedPaths& paths) {
   // The UTF-16 list names the same files as the GBK text, and still does for
   // names with characters GBK lacks.
   const std::wstring fileName = paths.wideText.empty() ? GbkToWide(paths.text) : paths.wideText;
-  box.SetContent(ImportWordDocument(fileName));
+  ThrottledPump pump(kPumpIntervalMs);
+  auto goOn = [&] { return pump.Tick() && IsWindow(c.answerBank); };
+  const std::string imported = ImportWordDocument(fileName);
+  if (!goOn() || !box.SetContentInPieces(imported, goOn)) return;
 
-  if (box.Content().empty()) c.setPasteTimer(kDelayedPasteMs);
+  if (box.IsEmpty()) c.setPasteTimer(kDelayedPasteMs);
   FormatWholeBox(c.answerBank);
 }
 
@@ -81,7 +87,7 @@ void DelayedPaste() {
   c.setPasteTimer(0);
   if (!IsWindow(c.answerBank)) return;
   RichEditBox box(c.answerBank);
-  if (!box.Content().empty()) return;
+  if (!box.IsEmpty()) return;
   box.Focus();
   box.Paste();
 }

@@ -8,6 +8,7 @@
 #include "answerbank/StandardFormatting.h"
 #include "platform/Controls.h"
 #include "platform/Handles.h"
+#include "platform/MessagePump.h"
 
 static_assert(fileerror::kFileNotFound == ERROR_FILE_NOT_FOUND && fileerror::kPathNotFound == ERROR_PATH_NOT_FOUND &&
               fileerror::kAccessDenied == ERROR_ACCESS_DENIED && fileerror::kNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY &&
@@ -19,6 +20,8 @@ static_assert(fileerror::kFileNotFound == ERROR_FILE_NOT_FOUND && fileerror::kPa
 namespace {
 
 NotepadControls notepadControls;
+
+constexpr unsigned kPumpIntervalMs = 30;
 
 // The largest piece one ReadFile or WriteFile moves.
 constexpr DWORD kChunkBytes = 1u << 30;
@@ -137,7 +140,12 @@ void ReadNote() {
     ShowStatus(ReadFailureText(file.error));
     return;
   }
-  RichEditBox(notepadControls.box).SetContent(TextUpToFirstZero(file.bytes));
+  ThrottledPump pump(kPumpIntervalMs);
+  const HWND box = notepadControls.box;
+  if (!RichEditBox(box).SetContentInPieces(TextUpToFirstZero(file.bytes),
+                                           [&] { return pump.Tick() && IsWindow(box); })) {
+    return;
+  }
   ShowStatus(kReadNoteDone);
 }
 

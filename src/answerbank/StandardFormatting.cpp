@@ -27,16 +27,21 @@ bool FormatWholeBox(HWND window) {
   RichEditBox box(window);
   RedrawSuspension quiet(window);
   ThrottledPump pump(kPumpIntervalMs);
+  auto goOn = [&] { return pump.Tick() && IsWindow(window); };
   box.Select(0, 0);
-  const long long total = RichCharCount(box.Content());
+  const std::string content = box.Content();
+  if (!goOn()) return false;
+  const long long total = RichCharCount(content);
   box.Select(0, total);
   // Text that has the format throughout already would only be laid out again
   // for nothing, which takes seconds over a long text.
-  if (total > 0 && !box.SelectionHasFormat(standard)) {
+  const bool done = total == 0 || box.SelectionHasFormat(standard);
+  if (!goOn()) return false;
+  if (!done) {
     for (long long start = 0; start < total; start += kSliceCharacters) {
       box.Select(start, std::min(kSliceCharacters, total - start));
       box.ApplyFormatToSelection(standard);
-      if (!pump.Tick() || !IsWindow(window)) return false;
+      if (!goOn()) return false;
     }
   }
   box.Select(0, 0);

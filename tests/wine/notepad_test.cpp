@@ -168,6 +168,33 @@ TEST(ReadingChineseTextWithLineBreaksGivesItBack) {
   CHECK_EQ(w.Status(), std::string("读取成功"));
 }
 
+TEST(ReadingALongFileKeepsEveryLineBreakWhereThePiecesMeet) {
+  CleanFile clean;
+  // The box takes a long text in pieces of 8192 UTF-16 units: here a CR LF
+  // straddles the first boundary, and Chinese characters the later ones.
+  std::string text = std::string(8191, 'a') + "\r\n";
+  while (text.size() < 60000) text += "第几题：答案在这一行\r\n";
+  text += "末尾";
+  CHECK(Write(clean.path, text));
+  NotepadWindow w;
+  ReadNote();
+  CHECK_EQ(w.Status(), std::string("读取成功"));
+  const std::string shown = w.Text();
+  CHECK_EQ(shown.size(), text.size());
+  CHECK(shown == text);
+}
+
+TEST(PiecesStopWhenAskedTo) {
+  NotepadWindow w;
+  const std::string text = std::string(20000, 'b');
+  int calls = 0;
+  CHECK(!RichEditBox(w.box).SetContentInPieces(text, [&] { return ++calls < 2; }));
+  CHECK_EQ(calls, 2);
+  CHECK_EQ(w.Text(), std::string(16384, 'b'));
+  CHECK(RichEditBox(w.box).SetContentInPieces("短的", [&] { return ++calls < 0; }));
+  CHECK_EQ(w.Text(), std::string("短的"));
+}
+
 TEST(ReadingAnEmptyFileEmptiesTheBox) {
   CleanFile clean;
   CHECK(Write(clean.path, ""));
