@@ -84,7 +84,7 @@ void OnFilesDropped(const DroppedPaths& paths) {
 
 void DelayedPaste() {
   const DocumentImportControls c = importControls;
-  c.setPasteTimer(0);
+  if (c.setPasteTimer) c.setPasteTimer(0);
   if (!IsWindow(c.answerBank)) return;
   RichEditBox box(c.answerBank);
   if (!box.IsEmpty()) return;
