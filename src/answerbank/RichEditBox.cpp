@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "platform/Text.h"
@@ -21,9 +22,38 @@ std::string RichEditBox::Content() const {
   return BoxTextToGbk(text);
 }
 
+bool RichEditBox::IsEmpty() const {
+  GETTEXTLENGTHEX lengthRequest{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  return SendMessageW(window_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthRequest), 0) <= 0;
+}
+
 void RichEditBox::SetContent(const std::string& gbk) {
   const std::wstring wide = GbkToWide(gbk);
   SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+bool RichEditBox::SetContentInPieces(const std::string& gbk, const std::function<bool()>& between) {
+  // UTF-16 units per piece: about 20 ms of layout each where the box is slow.
+  constexpr size_t kPieceUnits = 8192;
+  const std::wstring wide = GbkToWide(gbk);
+  if (wide.size() <= kPieceUnits) {
+    SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    return true;
+  }
+  SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  for (size_t start = 0; start < wide.size();) {
+    size_t end = std::min(wide.size(), start + kPieceUnits);
+    // A piece never ends inside a CR LF pair (two line breaks would come of it)
+    // or a surrogate pair.
+    if (end < wide.size() && (wide[end] == L'\n' || (wide[end] >= 0xDC00 && wide[end] <= 0xDFFF))) ++end;
+    const std::wstring piece = wide.substr(start, end - start);
+    CHARRANGE atEnd{0x7FFFFFFF, 0x7FFFFFFF};
+    SendMessageW(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&atEnd));
+    SendMessageW(window_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
+    start = end;
+    if (start < wide.size() && !between()) return false;
+  }
+  return true;
 }
 
 void RichEditBox::Select(long long start, long long length) {
@@ -59,6 +89,22 @@ void RichEditBox::ApplyFormatToSelection(const TextFormat& format) {
     cf.crTextColor = request.colour;
   }
   SendMessageW(window_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+}
+
+bool RichEditBox::SelectionHasFormat(const TextFormat& format) const {
+  const CharFormatRequest request = MakeCharFormatRequest(format);
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  SendMessageW(window_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  // A field that differs somewhere in the selection comes back unmarked.
+  const DWORD all = CFM_FACE | CFM_SIZE | CFM_OFFSET | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE |
+                    CFM_STRIKEOUT | CFM_PROTECTED;
+  if ((cf.dwMask & all) != all) return false;
+  const DWORD effects = CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT | CFE_PROTECTED;
+  const bool autoColour = (cf.dwEffects & CFE_AUTOCOLOR) != 0;
+  return GbkToWide(request.face) == cf.szFaceName && cf.yHeight == request.heightTwips &&
+         cf.yOffset == request.offsetTwips && (cf.dwEffects & effects) == request.effects &&
+         autoColour == request.autoColour && (autoColour || cf.crTextColor == request.colour);
 }
 
 void RichEditBox::Focus() { SetFocus(window_); }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include <functional>
 #include <string>
 
 #include "answerbank/TextFormat.h"
@@ -16,7 +17,13 @@ class RichEditBox {
   // The whole text as GBK, with CR LF line breaks, and with one '?' for every
   // UTF-16 unit GBK cannot hold, so byte counts stay in step with positions.
   std::string Content() const;
+  // Whether the content is the empty text, without reading it.
+  bool IsEmpty() const;
   void SetContent(const std::string& gbk);
+  // Like SetContent, but a long text goes in piece by piece, with `between`
+  // called after each piece; it returns false to stop there. The box lays a
+  // long text out for seconds, which one request would spend without a break.
+  bool SetContentInPieces(const std::string& gbk, const std::function<bool()>& between);
 
   // Selects `length` characters from the 0-based position `start`.
   void Select(long long start, long long length);
@@ -25,6 +32,8 @@ class RichEditBox {
   void ClearSelectionLength();
 
   void ApplyFormatToSelection(const TextFormat& format);
+  // Whether every character selected already has the format, each field of it.
+  bool SelectionHasFormat(const TextFormat& format) const;
   void Focus();
   void Paste();
 

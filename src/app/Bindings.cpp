@@ -1,4 +1,7 @@
+#include "answerbank/DocumentImport.h"
 #include "answerbank/LocalSearch.h"
+#include "answerbank/Notepad.h"
+#include "app/DropTarget.h"
 #include "app/Events.h"
 #include "app/Globals.h"
 #include "app/ShellHandlers.h"
@@ -35,6 +38,12 @@ const std::vector<Binding>& EventBindings() {
       {"按钮7", Event::Clicked, [] { Globals().engineView.GoBack(); }},
       {"按钮8", Event::Clicked, [] { Globals().engineView.Reload(); }},
       {"按钮9", Event::Clicked, [] { Globals().engineView.GoForward(); }},
+      {"按钮10", Event::Clicked, NewNote},
+      {"按钮11", Event::Clicked, ReadNote},
+      {"按钮13", Event::Clicked, SaveNote},
+      {"按钮15", Event::Clicked, FormatNote},
+      {"时钟2", Event::Tick, DelayedPaste},
+      {"拖放对象1", Event::FilesDropped, OnFilesDroppedEvent},
   };
   return bindings;
 }

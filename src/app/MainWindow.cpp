@@ -6,10 +6,14 @@
 
 #include <cstring>
 
+#include "answerbank/DocumentImport.h"
 #include "answerbank/LocalSearch.h"
+#include "answerbank/Notepad.h"
+#include "app/DropTarget.h"
 #include "app/WindowDescription.h"
 #include "platform/Controls.h"
 #include "platform/Text.h"
+#include "websearch/WebSearch.h"
 
 namespace {
 
@@ -149,6 +153,9 @@ void MainWindow::CreateControls() {
   ShowPage(desc.startPage);
 
   SetLocalSearchControls({Control("编辑框1"), Control("编辑框2"), Control("标签3")});
+  SetNotepadControls({Control("编辑框3"), Control("标签4")});
+  SetDocumentImportControls({Control("编辑框2"), [this](int page) { SetCurrentPage(page); }, OnTabClicked,
+                             [this](int intervalMs) { SetTimerInterval("时钟2", intervalMs); }});
 }
 
 HWND MainWindow::CreateControl(const ControlDesc& desc) {
@@ -202,8 +209,11 @@ HWND MainWindow::CreateControl(const ControlDesc& desc) {
     case ControlKind::LineEdit:
       return make(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL);
     case ControlKind::RichEdit: {
+      // No drop target of their own: a file dropped on a box reaches the
+      // main window's, like a drop anywhere else on the window.
       HWND box = make(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
-                      WS_GROUP | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL);
+                      WS_GROUP | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL |
+                          ES_NOOLEDRAGDROP);
       // The default limit is 32,767 characters; answer banks are often far longer.
       SendMessageW(box, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
       return box;
@@ -312,6 +322,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DESTROY:
       Raise(kMainWindowName, Event::AboutToBeDestroyed);
+      RevokeFileDropTarget(window_);
       browser_.Destroy();
       PostQuitMessage(0);
       return 0;

@@ -1,5 +1,6 @@
 #include "app/ShellHandlers.h"
 
+#include "app/DropTarget.h"
 #include "app/Globals.h"
 #include "app/MainWindow.h"
 #include "app/ResizeLayout.h"
@@ -14,6 +15,11 @@ void OnWindowCreated() {
   GetWindowRect(main, &rect);
   ApplyAlpha(main, 200);
   InstallCaptureHook();
+  // Files dropped anywhere on the window; the result is not looked at.
+  RegisterFileDropTarget(main, [](const DroppedPaths& paths) {
+    CurrentDroppedPaths() = paths;
+    MainWindow::Instance().Raise("拖放对象1", Event::FilesDropped);
+  });
   StoreWindowRect(rect);
   Globals().captureArmed = 1;
   StartEngine();

@@ -45,6 +45,21 @@ struct KernelHandleTraits {
 };
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 
+// Files opened with CreateFileW, which reports failure as INVALID_HANDLE_VALUE.
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { CloseHandle(h); }
+};
+using FileHandle = UniqueHandle<FileHandleTraits>;
+
+struct RegistryKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { RegCloseKey(h); }
+};
+using RegistryKey = UniqueHandle<RegistryKeyTraits>;
+
 struct WindowTraits {
   using Handle = HWND;
   static Handle Invalid() { return nullptr; }

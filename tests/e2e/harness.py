@@ -131,17 +131,23 @@ def wait_for(read, done, timeout=10.0, interval=0.2):
         time.sleep(interval)
 
 
+def windows_path(path):
+    """A Unix path as Wine's programs name it (drive Z: is the Unix root)."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
 class Tavrel:
     """One running Tavrel.exe, started fresh for a scenario."""
 
-    def __init__(self, env=None):
+    def __init__(self, exe=None, env=None):
         self.process = None
         self.pid = None  # the Windows process id, as the probe reports it
         self.log = None
-        self.extra_env = dict(env or {})  # added to the program's environment only
+        self.exe = Path(exe) if exe else None  # another copy of the program
+        self.env = dict(env or {})  # added to the program's environment
 
     def start(self, timeout=60.0):
-        exe = Config.program()
+        exe = self.exe or Config.program()
         if not exe.is_file():
             raise AssertionError("program not built: %s" % exe)
         if not Config.probe_exe().is_file():
@@ -152,9 +158,7 @@ class Tavrel:
         if stale:
             raise AssertionError("a Tavrel main window is already open before the start: %s" % stale)
         self.log = tempfile.TemporaryFile()
-        env = wine_env()
-        env.update(self.extra_env)
-        self.process = subprocess.Popen(wine_command(exe), cwd=str(exe.parent), env=env,
+        self.process = subprocess.Popen(wine_command(exe), cwd=str(exe.parent), env={**wine_env(), **self.env},
                                         stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log,
                                         start_new_session=True)
         deadline = time.monotonic() + timeout
@@ -326,8 +330,8 @@ class TavrelTestCase(unittest.TestCase):
 
     maxDiff = None
 
-    def start_program(self, env=None):
-        app = Tavrel(env)
+    def start_program(self, exe=None, env=None):
+        app = Tavrel(exe, env)
         self.addCleanup(app.stop)
         app.start()
         first = app.dump()

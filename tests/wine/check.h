@@ -68,6 +68,13 @@ inline std::string Show(const std::wstring& value) {
   return out + "\"";
 }
 
+template <typename T>
+std::string Show(const std::vector<T>& values) {
+  std::string out = "{";
+  for (size_t i = 0; i < values.size(); ++i) out += (i ? ", " : "") + Show(values[i]);
+  return out + "}";
+}
+
 inline void Fail(const char* file, int line, const std::string& what) {
   ++Failures();
   std::printf("  FAIL %s:%d: %s\n", file, line, what.c_str());

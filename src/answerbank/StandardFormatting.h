@@ -1,0 +1,10 @@
+// Resetting a whole rich edit box to the standard format, as the notepad's
+// "格式化" and a dropped document's import both do.
+#pragma once
+#include <windows.h>
+
+// Sets the standard format to 宋体 9 black, selects the box's whole text from
+// position 0, applies the format to it and leaves nothing selected. Pending
+// messages are processed on the way, so the window stays responsive over a
+// long text. False when the program began closing or the box went meanwhile.
+bool FormatWholeBox(HWND box);

@@ -1,0 +1,187 @@
+#include "app/DropTarget.h"
+
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "answerbank/DocumentImport.h"
+#include "platform/Handles.h"
+#include "platform/Text.h"
+
+namespace {
+
+constexpr wchar_t kRelayClass[] = L"TavrelDropRelay";
+constexpr UINT kDeliverDrop = WM_APP + 0x40;
+
+// Gives the storage of GetData back when it goes out of scope.
+class StorageMedium {
+ public:
+  StorageMedium() = default;
+  ~StorageMedium() {
+    if (medium_.tymed != TYMED_NULL) ReleaseStgMedium(&medium_);
+  }
+  StorageMedium(const StorageMedium&) = delete;
+  StorageMedium& operator=(const StorageMedium&) = delete;
+  STGMEDIUM* Put() { return &medium_; }
+  const STGMEDIUM& Ref() const { return medium_; }
+
+ private:
+  STGMEDIUM medium_{};
+};
+
+FORMATETC FileListFormat() { return FORMATETC{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
+
+bool OffersFiles(IDataObject* data) {
+  FORMATETC format = FileListFormat();
+  return data && data->QueryGetData(&format) == S_OK;
+}
+
+// Every path of a CF_HDROP list, in the shell's order.
+std::vector<std::wstring> DroppedFileNames(IDataObject* data) {
+  std::vector<std::wstring> names;
+  FORMATETC format = FileListFormat();
+  StorageMedium medium;
+  if (FAILED(data->GetData(&format, medium.Put())) || medium.Ref().tymed != TYMED_HGLOBAL) return names;
+  GlobalLockGuard lock(medium.Ref().hGlobal);
+  if (!lock) return names;
+  const auto drop = static_cast<HDROP>(lock.Data());
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring name(length + 1, L'\0');
+    const UINT copied = DragQueryFileW(drop, i, name.data(), length + 1);
+    name.resize(copied);
+    if (!name.empty()) names.push_back(std::move(name));
+  }
+  return names;
+}
+
+DroppedPaths PathsOf(const std::vector<std::wstring>& names) {
+  std::vector<std::string> gbk;
+  for (const std::wstring& name : names) gbk.push_back(WideToGbk(name));
+  return DroppedPaths{JoinDroppedPaths(gbk), JoinDroppedPaths(names)};
+}
+
+class FileDropTarget final : public IDropTarget {
+ public:
+  explicit FileDropTarget(FilesDroppedHandler handler) : handler_(std::move(handler)) {
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof cls;
+    cls.lpfnWndProc = &FileDropTarget::RelayProc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = kRelayClass;
+    RegisterClassExW(&cls);  // fails harmlessly when it is there already
+    relay_.Reset(CreateWindowExW(0, kRelayClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr));
+    SetWindowLongPtrW(relay_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  FileDropTarget(const FileDropTarget&) = delete;
+  FileDropTarget& operator=(const FileDropTarget&) = delete;
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropTarget)) {
+      *object = static_cast<IDropTarget*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  // IDropTarget
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    accepting_ = OffersFiles(data);
+    return Answer(effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override { return Answer(effect); }
+  HRESULT STDMETHODCALLTYPE DragLeave() override {
+    accepting_ = false;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    accepting_ = false;
+    std::vector<std::wstring> names;
+    if (OffersFiles(data)) names = DroppedFileNames(data);
+    if (names.empty()) {
+      if (effect) *effect = DROPEFFECT_NONE;
+      return S_OK;
+    }
+    if (effect) *effect = DROPEFFECT_COPY;
+    pending_.push_back(PathsOf(names));
+    PostMessageW(relay_.Get(), kDeliverDrop, 0, 0);
+    return S_OK;
+  }
+
+ private:
+  ~FileDropTarget() = default;
+
+  HRESULT Answer(DWORD* effect) const {
+    if (!effect) return E_INVALIDARG;
+    // The files are opened, not moved: copy is the only effect offered.
+    *effect = accepting_ && (*effect & DROPEFFECT_COPY) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    return S_OK;
+  }
+
+  void Deliver() {
+    AddRef();  // the handler may revoke the registration, which lets go of this target
+    std::vector<DroppedPaths> drops;
+    drops.swap(pending_);
+    for (const DroppedPaths& paths : drops) handler_(paths);
+    Release();
+  }
+
+  static LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kDeliverDrop) {
+      if (auto* self = reinterpret_cast<FileDropTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA))) self->Deliver();
+      return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  std::atomic<ULONG> references_{1};
+  FilesDroppedHandler handler_;
+  OwnedWindow relay_;
+  std::vector<DroppedPaths> pending_;
+  bool accepting_ = false;
+};
+
+std::map<HWND, ComPtr<FileDropTarget>>& Registered() {
+  static std::map<HWND, ComPtr<FileDropTarget>> registered;
+  return registered;
+}
+
+}  // namespace
+
+HRESULT RegisterFileDropTarget(HWND window, FilesDroppedHandler handler) {
+  ComPtr<FileDropTarget> target;
+  target.Attach(new FileDropTarget(std::move(handler)));
+  const HRESULT hr = RegisterDragDrop(window, target.Get());
+  if (SUCCEEDED(hr)) Registered()[window] = std::move(target);
+  return hr;
+}
+
+void RevokeFileDropTarget(HWND window) {
+  const auto found = Registered().find(window);
+  if (found == Registered().end()) return;
+  RevokeDragDrop(window);
+  Registered().erase(found);
+}
+
+DroppedPaths& CurrentDroppedPaths() {
+  static DroppedPaths paths;
+  return paths;
+}
+
+void OnFilesDroppedEvent() { OnFilesDropped(CurrentDroppedPaths()); }

@@ -1,0 +1,459 @@
+// The notepad page against a real rich edit box and real files beside this
+// test program: reading, saving through a temporary file, failures that keep
+// the user's text and the old file, and formatting.
+#include <windows.h>
+#include <richedit.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "answerbank/Notepad.h"
+#include "answerbank/NotepadFile.h"
+#include "answerbank/RichEditBox.h"
+#include "app/Globals.h"
+#include "check.h"
+#include "platform/Controls.h"
+#include "platform/Handles.h"
+#include "platform/Text.h"
+#include "test_window.h"
+
+namespace {
+
+constexpr wchar_t kChildVariable[] = L"TAVREL_NOTEPAD_TEST_CHILD";
+
+struct NotepadWindow {
+  HWND host = nullptr;
+  HWND box = nullptr;
+  HWND status = nullptr;
+
+  NotepadWindow() {
+    static const HMODULE richEdit = LoadLibraryW(L"msftedit.dll");
+    (void)richEdit;
+    host = MakeTestWindow(L"NotepadTestHost", 0, WS_OVERLAPPEDWINDOW, 0, 0, 620, 400);
+    box = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 0, 30, 600, 300,
+                          host, nullptr, nullptr, nullptr);
+    SendMessageW(box, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    status = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 300, 20, host, nullptr, nullptr, nullptr);
+    GlobalInit();
+    SetNotepadControls({box, status});
+  }
+  ~NotepadWindow() {
+    DestroyWindow(host);
+    ExitCleanup();
+  }
+  NotepadWindow(const NotepadWindow&) = delete;
+  NotepadWindow& operator=(const NotepadWindow&) = delete;
+
+  std::string Text() const { return RichEditBox(box).Content(); }
+  void SetText(const std::string& gbk) const { RichEditBox(box).SetContent(gbk); }
+  std::string Status() const { return GetWindowTextGbk(status); }
+  std::pair<long, long> Selection() const {
+    const CHARRANGE range = RichEditBox(box).Selection();
+    return {range.cpMin, range.cpMax};
+  }
+  void SetStatus(const char* text) const { SetWindowTextGbk(status, text); }
+};
+
+// --- files, read and written directly, not through the code under test ---------
+
+std::wstring Folder() {
+  const std::wstring path = NotepadFilePath();
+  return path.substr(0, path.find_last_of(L'\\'));
+}
+
+void MakeWritable(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+void Remove(const std::wstring& path) {
+  MakeWritable(path);
+  DeleteFileW(path.c_str());
+}
+
+bool Write(const std::wstring& path, const std::string& bytes) {
+  Remove(path);
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+std::optional<std::string> Read(const std::wstring& path) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string bytes(GetFileSize(file.Get(), nullptr), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() && !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+    return std::nullopt;
+  bytes.resize(read);
+  return bytes;
+}
+
+// Names of the temporary files a save leaves behind in the notepad's folder.
+std::vector<std::wstring> Leftovers() {
+  std::vector<std::wstring> names;
+  const std::wstring pattern = Folder() + L"\\我的文件.txt.*";
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// Removes the notepad file before and after each test.
+struct CleanFile {
+  std::wstring path = NotepadFilePath();
+  CleanFile() { Remove(path); }
+  ~CleanFile() {
+    Remove(path);
+    for (const std::wstring& name : Leftovers()) Remove(Folder() + L"\\" + name);
+  }
+};
+
+std::string Bytes(const char* text, size_t size) { return std::string(text, size); }
+
+// --- path --------------------------------------------------------------------------
+
+TEST(TheFileIsBesideTheProgram) {
+  wchar_t program[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+  std::wstring expected(program, length);
+  expected = expected.substr(0, expected.find_last_of(L'\\')) + L"\\我的文件.txt";
+  CHECK_EQ(NotepadFilePath(), expected);
+}
+
+// --- new and read ----------------------------------------------------------------------
+
+TEST(NewEmptiesTheBox) {
+  NotepadWindow w;
+  w.SetText("草稿");
+  NewNote();
+  CHECK_EQ(w.Text(), std::string());
+  CHECK_EQ(w.Status(), std::string("新建成功"));
+}
+
+TEST(ReadingAMissingFileKeepsTheTextAndSaysSo) {
+  CleanFile clean;
+  NotepadWindow w;
+  w.SetText("还没保存的答案");
+  ReadNote();
+  CHECK_EQ(w.Text(), std::string("还没保存的答案"));
+  CHECK_EQ(w.Status(), std::string("读取失败：文件不存在"));
+}
+
+TEST(ReadingStopsAtTheFirstZeroByte) {
+  CleanFile clean;
+  CHECK(Write(clean.path, Bytes("甲乙\0丙丁", 9)));
+  NotepadWindow w;
+  ReadNote();
+  CHECK_EQ(w.Text(), std::string("甲乙"));
+  CHECK_EQ(w.Status(), std::string("读取成功"));
+}
+
+TEST(ReadingChineseTextWithLineBreaksGivesItBack) {
+  CleanFile clean;
+  const std::string text = "第一题：答案 A\r\n第二题：答案 B\r\n\r\n结束";
+  CHECK(Write(clean.path, text));
+  NotepadWindow w;
+  w.SetText("旧内容");
+  ReadNote();
+  CHECK_EQ(w.Text(), text);
+  CHECK_EQ(w.Status(), std::string("读取成功"));
+}
+
+TEST(ReadingALongFileKeepsEveryLineBreakWhereThePiecesMeet) {
+  CleanFile clean;
+  // The box takes a long text in pieces of 8192 UTF-16 units: here a CR LF
+  // straddles the first boundary, and Chinese characters the later ones.
+  std::string text = std::string(8191, 'a') + "\r\n";
+  while (text.size() < 60000) text += "第几题：答案在这一行\r\n";
+  text += "末尾";
+  CHECK(Write(clean.path, text));
+  NotepadWindow w;
+  ReadNote();
+  CHECK_EQ(w.Status(), std::string("读取成功"));
+  const std::string shown = w.Text();
+  CHECK_EQ(shown.size(), text.size());
+  CHECK(shown == text);
+}
+
+TEST(PiecesStopWhenAskedTo) {
+  NotepadWindow w;
+  const std::string text = std::string(20000, 'b');
+  int calls = 0;
+  CHECK(!RichEditBox(w.box).SetContentInPieces(text, [&] { return ++calls < 2; }));
+  CHECK_EQ(calls, 2);
+  CHECK_EQ(w.Text(), std::string(16384, 'b'));
+  CHECK(RichEditBox(w.box).SetContentInPieces("短的", [&] { return ++calls < 0; }));
+  CHECK_EQ(w.Text(), std::string("短的"));
+}
+
+TEST(ReadingAnEmptyFileEmptiesTheBox) {
+  CleanFile clean;
+  CHECK(Write(clean.path, ""));
+  NotepadWindow w;
+  w.SetText("旧内容");
+  ReadNote();
+  CHECK_EQ(w.Text(), std::string());
+  CHECK_EQ(w.Status(), std::string("读取成功"));
+}
+
+TEST(ReadingAFileAnotherProgramWritesFailsAndKeepsTheText) {
+  CleanFile clean;
+  CHECK(Write(clean.path, "文件内容"));
+  FileHandle writer(CreateFileW(clean.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  CHECK(static_cast<bool>(writer));
+  NotepadWindow w;
+  w.SetText("框里的字");
+  ReadNote();
+  CHECK_EQ(w.Text(), std::string("框里的字"));
+  CHECK_EQ(w.Status(), std::string("读取失败：文件被其他程序占用"));
+}
+
+// --- save ----------------------------------------------------------------------------------
+
+TEST(SavingAnEmptyBoxLeavesAnEmptyFile) {
+  CleanFile clean;
+  CHECK(Write(clean.path, "old bytes"));
+  NotepadWindow w;
+  SaveNote();
+  CHECK_EQ(w.Status(), std::string("保存成功"));
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), std::string());
+  CHECK_EQ(Leftovers(), (std::vector<std::wstring>{L"我的文件.txt"}));
+}
+
+TEST(SaveThenReadGivesBackTheSameBytes) {
+  CleanFile clean;
+  const std::string text = "选择题：\r\n1. 甲 B\r\n2. 乙 ABC（全角）\r\n";
+  NotepadWindow w;
+  w.SetText(text);
+  SaveNote();
+  CHECK_EQ(w.Status(), std::string("保存成功"));
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), text);
+  NewNote();
+  ReadNote();
+  CHECK_EQ(w.Text(), text);
+  CHECK_EQ(w.Status(), std::string("读取成功"));
+}
+
+TEST(SavingOntoAReadOnlyFileFailsAndKeepsTheOldBytes) {
+  CleanFile clean;
+  CHECK(Write(clean.path, "旧的文件"));
+  SetFileAttributesW(clean.path.c_str(), FILE_ATTRIBUTE_READONLY);
+  NotepadWindow w;
+  w.SetText("新的内容");
+  SaveNote();
+  CHECK_EQ(w.Status(), std::string("保存失败：文件只读或无权访问"));
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), std::string("旧的文件"));
+  CHECK_EQ(w.Text(), std::string("新的内容"));
+  CHECK_EQ(Leftovers(), (std::vector<std::wstring>{L"我的文件.txt"}));
+}
+
+TEST(SavingOntoAFileAnotherProgramHoldsFailsAndKeepsTheOldBytes) {
+  CleanFile clean;
+  CHECK(Write(clean.path, "旧的文件"));
+  NotepadWindow w;
+  w.SetText("新的内容");
+  {
+    FileHandle holder(CreateFileW(clean.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    CHECK(static_cast<bool>(holder));
+    SaveNote();
+  }
+  CHECK_EQ(w.Status(), std::string("保存失败：文件被其他程序占用"));
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), std::string("旧的文件"));
+  CHECK_EQ(Leftovers(), (std::vector<std::wstring>{L"我的文件.txt"}));
+  // Once the other program lets go, the same text saves.
+  SaveNote();
+  CHECK_EQ(w.Status(), std::string("保存成功"));
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), std::string("新的内容"));
+}
+
+TEST(SaveWholeFileReplacesALongerFileCompletely) {
+  CleanFile clean;
+  CHECK(Write(clean.path, std::string(100000, 'x')));
+  CHECK_EQ(SaveWholeFile(clean.path, "短"), uint32_t{0});
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), std::string("短"));
+}
+
+TEST(ReadWholeFileReportsTheSystemError) {
+  const FileBytes missing = ReadWholeFile(Folder() + L"\\没有这个文件.txt");
+  CHECK_EQ(missing.error, uint32_t{ERROR_FILE_NOT_FOUND});
+  const FileBytes noFolder = ReadWholeFile(Folder() + L"\\没有这个目录\\a.txt");
+  CHECK_EQ(noFolder.error, uint32_t{ERROR_PATH_NOT_FOUND});
+}
+
+// --- format ------------------------------------------------------------------------------------
+
+CHARFORMAT2W FormatAt(HWND box, long position) {
+  CHARRANGE one{position, position + 1};
+  SendMessageW(box, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&one));
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  SendMessageW(box, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  return cf;
+}
+
+long Length(HWND box) {
+  GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  return static_cast<long>(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
+}
+
+// One letter per character: 's' for 宋体 9 black with no effects, 'x' otherwise.
+std::string StandardMap(HWND box) {
+  const long length = Length(box);
+  std::string map;
+  for (long i = 0; i < length; ++i) {
+    const CHARFORMAT2W cf = FormatAt(box, i);
+    const bool standard = std::wstring(cf.szFaceName) == L"宋体" && cf.yHeight == 180 && cf.yOffset == 0 &&
+                          !(cf.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT | CFE_PROTECTED |
+                                            CFE_AUTOCOLOR)) &&
+                          cf.crTextColor == 0;
+    map += standard ? 's' : 'x';
+  }
+  return map;
+}
+
+void Decorate(HWND box, long from, long to, const wchar_t* face, LONG height, DWORD effects, COLORREF colour) {
+  CHARRANGE range{from, to};
+  SendMessageW(box, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  cf.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_OFFSET;
+  lstrcpynW(cf.szFaceName, face, LF_FACESIZE);
+  cf.yHeight = height;
+  cf.dwEffects = effects;
+  cf.crTextColor = colour;
+  cf.yOffset = 40;
+  SendMessageW(box, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+}
+
+TEST(FormatResetsAMixedTextToTheStandardFormat) {
+  NotepadWindow w;
+  // 11 characters: CR LF counts one, each Chinese character one.
+  w.SetText("甲乙答案\r\nABC丙\r\n丁");
+  CHECK_EQ(Length(w.box), 11L);
+  Decorate(w.box, 0, 3, L"Arial", 280, CFE_BOLD | CFE_UNDERLINE, RGB(255, 0, 0));
+  Decorate(w.box, 5, 9, L"Courier New", 200, CFE_ITALIC | CFE_STRIKEOUT, RGB(0, 0, 255));
+  CHECK_EQ(StandardMap(w.box), std::string("xxxxxxxxxxx"));
+  RichEditBox(w.box).Select(2, 7);
+  FormatNote();
+  CHECK_EQ(w.Status(), std::string("文字格式化成功"));
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{0, 0}));
+  CHECK_EQ(StandardMap(w.box), std::string("sssssssssss"));
+  CHECK_EQ(w.Text(), std::string("甲乙答案\r\nABC丙\r\n丁"));
+}
+
+TEST(FormatReachesTheLastCharacterOfALongText) {
+  NotepadWindow w;
+  std::string text;
+  for (int i = 0; i < 1000; ++i) text += "第" + std::to_string(i) + "题：答案在这里\r\n";
+  text += "最后";
+  w.SetText(text);
+  const long length = Length(w.box);
+  CHECK(length > 10000);
+  Decorate(w.box, 0, length, L"Arial", 300, CFE_BOLD, RGB(0, 128, 0));
+  FormatNote();
+  CHECK_EQ(w.Status(), std::string("文字格式化成功"));
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{0, 0}));
+  // The slices meet without a gap: the characters around every boundary and the last ones.
+  std::string samples;
+  for (long at : {0L, 4999L, 5000L, 5001L, 9999L, 10000L, length - 2, length - 1}) {
+    const CHARFORMAT2W cf = FormatAt(w.box, at);
+    samples += std::wstring(cf.szFaceName) == L"宋体" && cf.yHeight == 180 && !(cf.dwEffects & CFE_BOLD) &&
+                       cf.crTextColor == 0
+                   ? 's'
+                   : 'x';
+  }
+  CHECK_EQ(samples, std::string("ssssssss"));
+  CHECK_EQ(w.Text(), text);
+}
+
+TEST(FormatOfTextAlreadyStandardLeavesItSo) {
+  NotepadWindow w;
+  w.SetText("答案\r\nABC");
+  FormatNote();
+  w.SetStatus("");
+  FormatNote();
+  CHECK_EQ(w.Status(), std::string("文字格式化成功"));
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{0, 0}));
+  CHECK_EQ(StandardMap(w.box), std::string("ssssss"));
+}
+
+TEST(FormatOfAnEmptyBoxSelectsNothing) {
+  NotepadWindow w;
+  FormatNote();
+  CHECK_EQ(w.Status(), std::string("文字格式化成功"));
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{0, 0}));
+  CHECK_EQ(w.Text(), std::string());
+}
+
+TEST(FormatSetsTheStandardFormatRecord) {
+  NotepadWindow w;
+  Globals().standardFormat = TextFormat{"Arial", 20, 0, 0, kAutoColour};
+  FormatNote();
+  CHECK_EQ(Globals().standardFormat.face, std::string("宋体"));
+  CHECK_EQ(Globals().standardFormat.size, 9);
+  CHECK_EQ(Globals().standardFormat.colour, uint32_t{0});
+}
+
+// --- a program folder with a Chinese name --------------------------------------------------------
+
+// The child: saves a text into the notepad file beside its own copy of this program.
+int SaveAsChild() {
+  NotepadWindow w;
+  w.SetText("中文目录里的笔记");
+  SaveNote();
+  return w.Status() == "保存成功" ? 0 : 1;
+}
+
+TEST(AProgramFolderWithAChineseNameWorks) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"记事本测试 目录";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring copy = folder + L"\\notepad_test_copy.exe";
+  const std::wstring notepadFile = folder + L"\\我的文件.txt";
+  Remove(notepadFile);
+  CHECK(CopyFileW(self, copy.c_str(), FALSE));
+
+  SetEnvironmentVariableW(kChildVariable, L"1");
+  std::wstring commandLine = L"\"" + copy + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  SetEnvironmentVariableW(kChildVariable, nullptr);
+  CHECK(started);
+  if (started) {
+    KernelHandle processHandle(process.hProcess);
+    KernelHandle threadHandle(process.hThread);
+    CHECK_EQ(WaitForSingleObject(processHandle.Get(), 60000), DWORD{WAIT_OBJECT_0});
+    DWORD exitCode = 99;
+    GetExitCodeProcess(processHandle.Get(), &exitCode);
+    CHECK_EQ(exitCode, DWORD{0});
+  }
+  CHECK_EQ(Read(notepadFile).value_or("(missing)"), std::string("中文目录里的笔记"));
+  Remove(notepadFile);
+  DeleteFileW(copy.c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+int main() {
+  wchar_t child[4] = {};
+  if (GetEnvironmentVariableW(kChildVariable, child, 4) > 0) return SaveAsChild();
+  return check::RunAll();
+}
