@@ -27,6 +27,7 @@
 #include "platform/Controls.h"
 #include "platform/Handles.h"
 #include "platform/MessagePump.h"
+#include "per_byte_count.h"
 #include "platform/Text.h"
 
 namespace {
@@ -131,23 +132,6 @@ double RunUntil(Clock::time_point start, Done done, DWORD timeoutMs = 120000) {
     }
   }
   return SecondsSince(start);
-}
-
-// The counting as first written: messages processed once per byte examined.
-long long PerByteCount(const std::string& text) {
-  const size_t n = text.size();
-  long long count = static_cast<long long>(n);
-  for (size_t b = 1; b < n;) {
-    const unsigned char byte = static_cast<unsigned char>(text[b - 1]);
-    if (byte >= 0x81 || byte == '\r') {
-      --count;
-      b += 2;
-    } else {
-      b += 1;
-    }
-    PumpPendingMessages();
-  }
-  return count;
 }
 
 void Destroy(const Window& w) {

@@ -21,6 +21,7 @@
 #include "app/Globals.h"
 #include "platform/Controls.h"
 #include "platform/MessagePump.h"
+#include "per_byte_count.h"
 #include "platform/Text.h"
 
 namespace {
@@ -85,24 +86,6 @@ std::string MakeBank(size_t bytes, int occurrences) {
     bank.replace(at, 4, "答案");
   }
   return bank;
-}
-
-// The counting as first written: recount from the first byte for every
-// occurrence, processing messages once per byte examined.
-long long PerByteCount(const std::string& text) {
-  const size_t n = text.size();
-  long long count = static_cast<long long>(n);
-  for (size_t b = 1; b < n;) {
-    const unsigned char byte = static_cast<unsigned char>(text[b - 1]);
-    if (byte >= 0x81 || byte == '\r') {
-      --count;
-      b += 2;
-    } else {
-      b += 1;
-    }
-    PumpPendingMessages();
-  }
-  return count;
 }
 
 void PerByteSearch(const Window& w) {
