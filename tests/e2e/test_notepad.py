@@ -68,7 +68,7 @@ class NotepadTest(TavrelTestCase):
         self.assertEqual(got, text, "notepad box as set")
 
     def leftovers(self):
-        return sorted(p.name for p in self.home.iterdir() if p.name not in ("Tavrel.exe", FILE_NAME))
+        return sorted(p.name for p in self.home.iterdir() if p.name not in ("Tavrel.exe", "wke.dll", FILE_NAME))
 
     def test_save_new_read(self):
         app, dump = self.start()
