@@ -103,6 +103,12 @@ def run_probe(*args, pid=None, timeout=30):
     """Runs probe.exe and returns its parsed JSON; raises ProbeError on failure."""
     words = (["--pid", str(pid)] if pid else []) + [str(a) for a in args]
     returncode, stdout, stderr = run_windows_program(Config.probe_exe(), words, timeout)
+    # A probe that ran always prints a line, its error included. Exit code 1
+    # with no word at all means Wine did not get it going; under load that
+    # happens rarely, and one more start is the observer's retry, not the
+    # program's.
+    if returncode == 1 and not stdout.strip() and not stderr.strip():
+        returncode, stdout, stderr = run_windows_program(Config.probe_exe(), words, timeout)
     if returncode is None:
         raise ProbeError("probe %s: no answer within %d s" % (" ".join(words), timeout))
     done = subprocess.CompletedProcess(words, returncode, stdout, stderr)
