@@ -66,10 +66,7 @@ void WaitForPaintThreads(const std::atomic<int>& running) {
 
 EngineView::EngineView() : trampolines_(std::make_unique<TrampolineTable>()), renderer_(std::make_unique<Renderer>()) {}
 
-EngineView::~EngineView() {
-  Destroy();
-  WaitForPaintThreads(paintThreads_);
-}
+EngineView::~EngineView() { Destroy(); }
 
 LRESULT EngineView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   const WkeView view = webView_.load();
@@ -207,6 +204,10 @@ void EngineView::Destroy() {
     if (prevWndProc_) SetWindowLongPtrW(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevWndProc_));
     prevWndProc_ = nullptr;
   }
+  // The paint thread may have read the view handle just before the window went
+  // and still be asking the engine whether it is dirty: it ends within a pass,
+  // and only then is the engine view freed.
+  WaitForPaintThreads(paintThreads_);
   if (const WkeView view = webView_.exchange(nullptr)) wkeDestroyWebView(view);
   renderer_->Release();
   // The engine view that held the trampolines' addresses is gone first.

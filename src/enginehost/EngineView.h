@@ -31,8 +31,7 @@ class EngineView {
   // Empty: no engine call yet, a table of empty trampolines and a renderer that
   // draws nothing.
   EngineView();
-  // Destroys the view, then waits (briefly) for the paint thread to let go of
-  // this object.
+  // Destroys the view; the paint thread has let go of this object by then.
   ~EngineView();
   // Two objects would subclass, and later restore, the same window.
   EngineView(const EngineView&) = delete;
@@ -50,8 +49,9 @@ class EngineView {
   // rendererKind: 0 GDI, 1 Direct2D, 2 Direct3D 9 (others GDI); transparent:
   // a layered host window updated with per-pixel alpha.
   bool Create(HWND hostWindow, int rendererKind = kDefaultRendererKind, bool transparent = false);
-  // Gives the window its procedure back, destroys the engine view, releases the
-  // renderer and frees the trampolines. Safe to repeat.
+  // Gives the window its procedure back, waits (briefly) for the paint thread
+  // to end, destroys the engine view, releases the renderer and frees the
+  // trampolines. Safe to repeat.
   void Destroy();
 
   HWND GetHostWindow() const;
