@@ -3,13 +3,13 @@
 #include <ole2.h>
 #include <shellapi.h>
 
-#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "answerbank/DocumentImport.h"
+#include "platform/ComObject.h"
 #include "platform/Handles.h"
 #include "platform/Text.h"
 
@@ -67,7 +67,7 @@ DroppedPaths PathsOf(const std::vector<std::wstring>& names) {
   return DroppedPaths{JoinDroppedPaths(gbk), JoinDroppedPaths(names)};
 }
 
-class FileDropTarget final : public IDropTarget {
+class FileDropTarget final : public ComObject<IDropTarget> {
  public:
   explicit FileDropTarget(FilesDroppedHandler handler) : handler_(std::move(handler)) {
     WNDCLASSEXW cls{};
@@ -81,24 +81,6 @@ class FileDropTarget final : public IDropTarget {
   }
   FileDropTarget(const FileDropTarget&) = delete;
   FileDropTarget& operator=(const FileDropTarget&) = delete;
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropTarget)) {
-      *object = static_cast<IDropTarget*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   // IDropTarget
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
@@ -150,7 +132,6 @@ class FileDropTarget final : public IDropTarget {
     return DefWindowProcW(window, message, wParam, lParam);
   }
 
-  std::atomic<ULONG> references_{1};
   FilesDroppedHandler handler_;
   OwnedWindow relay_;
   std::vector<DroppedPaths> pending_;

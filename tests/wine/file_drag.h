@@ -8,11 +8,11 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
-#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/ComObject.h"
 #include "platform/Handles.h"
 
 namespace filedrag {
@@ -39,27 +39,10 @@ inline std::vector<char> UnicodeTextBlock(const std::wstring& text) {
 }
 
 // Offers one memory format.
-class DataObject final : public IDataObject {
+class DataObject final : public ComObject<IDataObject> {
  public:
   DataObject(CLIPFORMAT format, std::vector<char> bytes) : bytes_(std::move(bytes)) {
     format_ = FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
-      *object = static_cast<IDataObject*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
   }
 
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
@@ -96,31 +79,14 @@ class DataObject final : public IDataObject {
 
  private:
   ~DataObject() = default;
-  std::atomic<ULONG> references_{1};
   FORMATETC format_;
   std::vector<char> bytes_;
 };
 
 // Lets go once it has been asked a few times, so the pointer has been seen
 // over the target first.
-class DropSource final : public IDropSource {
+class DropSource final : public ComObject<IDropSource> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropSource)) {
-      *object = static_cast<IDropSource*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD) override {
     if (escape) return DRAGDROP_S_CANCEL;
     return ++questions_ >= 3 ? DRAGDROP_S_DROP : S_OK;
@@ -129,7 +95,6 @@ class DropSource final : public IDropSource {
 
  private:
   ~DropSource() = default;
-  std::atomic<ULONG> references_{1};
   int questions_ = 0;
 };
 
