@@ -74,7 +74,7 @@ def main():
             with tempfile.NamedTemporaryFile("wb", suffix=".txt", delete=False) as f:
                 f.write(bank.encode("utf-8"))
             try:
-                app.probe("settext", W.ANSWER_BANK, "--file", "Z:" + f.name.replace("/", "\\"))
+                app.probe("settext", W.ANSWER_BANK, "--file", harness.windows_path(f.name))
             finally:
                 os.unlink(f.name)
             print("answer bank: %d KB" % (len(bank.encode("gbk")) // 1024), flush=True)

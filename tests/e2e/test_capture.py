@@ -13,7 +13,8 @@ from pathlib import Path
 
 import window_table as W
 from harness import (ROOT, Config, Image, ProbeError, TavrelTestCase, controls_by_id, is_reddish, kill_group,
-                     rect_tuple, run_probe, screenshot, wait_for, wine_command, wine_env)
+                     rect_tuple, run_probe, screenshot, wait_for, wine_command, wine_env,
+                     windows_path)
 from test_search import actual_runs, expected_runs, occurrences, rich_units
 
 TOPMOST_BOX = 1002   # 选择框1 "自动置顶"
@@ -130,7 +131,7 @@ class Notepad:
         path = Path(self.folder.name) / "题目.txt"
         # UTF-16 with a byte-order mark reads the same under every ANSI code page.
         path.write_bytes(b"\xff\xfe" + "\r\n".join(NOTEPAD_LINES + [""]).encode("utf-16-le"))
-        self.process = subprocess.Popen(wine_command(exe, "Z:" + str(path).replace("/", "\\")),
+        self.process = subprocess.Popen(wine_command(exe, windows_path(path)),
                                         env=wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL, start_new_session=True)
         deadline = time.monotonic() + 60

@@ -19,7 +19,7 @@ from pathlib import Path
 
 import window_table as W
 from harness import Config, Image, TavrelTestCase, click_screen, controls_by_id, park_pointer, rect_tuple, \
-    screenshot, wait_for
+    screenshot, wait_for, windows_path
 from test_options import BAIDU_BOX, ENGINE_BOXES, SO360_BOX, engine_url, hex_utf8
 
 WEBKIT_PAGE = 3
@@ -34,8 +34,7 @@ class StandinLog:
 
     def __init__(self, folder):
         self.path = Path(folder) / "wke-calls.log"
-        # Wine's drive Z: is the Unix root.
-        self.windows_path = "Z:" + str(self.path).replace("/", "\\")
+        self.windows_path = windows_path(self.path)
 
     def lines(self):
         try:
