@@ -15,7 +15,6 @@ LocalSearchControls searchControls;
 constexpr unsigned kPumpIntervalMs = 30;
 
 constexpr uint32_t kRed = 0x0000FF;
-constexpr uint32_t kBlack = 0;
 
 // A search goes on while it is the newest one and its box still exists.
 bool StillCurrent(unsigned generation) {
@@ -38,9 +37,7 @@ void LocalSearch() {
   const unsigned generation = ++g.searchGeneration;
   SetWindowTextGbk(c.statusLabel, kSearchingText);
 
-  g.standardFormat.size = 9;
-  g.standardFormat.colour = kBlack;
-  g.standardFormat.face = "宋体";
+  SetPlainBlack(g.standardFormat);
 
   RichEditBox box(c.answerBank);
   // The box repaints once at the end instead of after every highlight.

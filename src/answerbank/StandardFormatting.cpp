@@ -11,7 +11,6 @@
 namespace {
 
 constexpr unsigned kPumpIntervalMs = 30;
-constexpr uint32_t kBlack = 0;
 // One format request over this many characters stays well below the time a
 // window may go without processing messages, even where the box lays out slowly.
 constexpr long long kSliceCharacters = 5000;
@@ -20,9 +19,7 @@ constexpr long long kSliceCharacters = 5000;
 
 bool FormatWholeBox(HWND window) {
   TextFormat& standard = Globals().standardFormat;
-  standard.face = "宋体";
-  standard.size = 9;
-  standard.colour = kBlack;
+  SetPlainBlack(standard);
 
   RichEditBox box(window);
   RedrawSuspension quiet(window);

@@ -12,3 +12,9 @@ CharFormatRequest MakeCharFormatRequest(const TextFormat& format) {
 }
 
 TextFormat DefaultTextFormat() { return TextFormat{"宋体", 9, 0, 0, kAutoColour}; }
+
+void SetPlainBlack(TextFormat& format) {
+  format.face = "宋体";
+  format.size = 9;
+  format.colour = 0;
+}

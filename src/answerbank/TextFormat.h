@@ -28,3 +28,7 @@ CharFormatRequest MakeCharFormatRequest(const TextFormat& format);
 
 // The format both global formats start from: 宋体 9, automatic colour.
 TextFormat DefaultTextFormat();
+
+// What the standard format is set to before a whole text is reset to it:
+// 宋体 9 black; the offset and the effects keep their values.
+void SetPlainBlack(TextFormat& format);
