@@ -1,5 +1,7 @@
 #include "view/Renderer.h"
 
+#include "view/D2dRenderer.h"
+#include "view/D3d9Renderer.h"
 #include "view/GdiRenderer.h"
 #include "view/RendererKind.h"
 
@@ -16,9 +18,9 @@ std::unique_ptr<Renderer> MakeRenderer(int kind) {
     case RendererKind::Gdi:
       return std::make_unique<GdiRenderer>();
     case RendererKind::Direct2D:
+      return std::make_unique<D2dRenderer>();
     case RendererKind::Direct3D9:
-      // Not built yet: a renderer that cannot start, so the GDI one takes over.
-      return std::make_unique<Renderer>();
+      return std::make_unique<D3d9Renderer>();
   }
   return std::make_unique<GdiRenderer>();
 }
