@@ -11,7 +11,7 @@
 #   tavrel_at_exit CMD    run CMD when the calling script ends (last in, first out)
 #
 # Overrides: TAVREL_WINE_FLAVOUR=win32|win64, TAVREL_WINEPREFIX=<dir>,
-# TAVREL_WINEDEBUG=<channels>.
+# TAVREL_WINEDEBUG=<channels>, TAVREL_DLLOVERRIDES=<more Wine DLL overrides>.
 
 TAVREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
@@ -39,7 +39,9 @@ fi
 export WINEPREFIX=${TAVREL_WINEPREFIX:-$TAVREL_ROOT/build/wine/prefix-$TAVREL_WINE_FLAVOUR}
 export WINEDEBUG=${TAVREL_WINEDEBUG:--all}
 # No Mono or Gecko here: keep wineboot from offering to download them.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# TAVREL_DLLOVERRIDES adds overrides of a test's own, such as "d3d9=" to run
+# without Direct3D 9.
+export WINEDLLOVERRIDES="mscoree,mshtml=${TAVREL_DLLOVERRIDES:+;$TAVREL_DLLOVERRIDES}"
 
 # --- clean-up on exit ---------------------------------------------------------
 

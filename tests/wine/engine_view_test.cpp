@@ -453,7 +453,8 @@ TEST(ThePaintThreadEndsWithinOnePassAfterDestroy) {
   OwnedWindow host = view_test::MakeHost();
   const std::set<DWORD> before = view_test::ThreadIds();
   EngineView view;
-  view.Create(host.Get());
+  // GDI: a Direct3D device starts threads of its own.
+  view.Create(host.Get(), 0);
   PumpFor(30);
   const std::vector<DWORD> started = view_test::NewThreads(before, view_test::ThreadIds());
   CHECK_EQ(started.size(), 1u);
@@ -478,7 +479,8 @@ TEST(AQuitMessageToThePaintThreadEndsIt) {
   OwnedWindow host = view_test::MakeHost();
   const std::set<DWORD> before = view_test::ThreadIds();
   EngineView view;
-  view.Create(host.Get());
+  // GDI: a Direct3D device starts threads of its own.
+  view.Create(host.Get(), 0);
   PumpFor(30);
   const std::vector<DWORD> started = view_test::NewThreads(before, view_test::ThreadIds());
   CHECK_EQ(started.size(), 1u);

@@ -9,6 +9,7 @@
 #include "check.h"
 #include "test_window.h"
 #include "engine_support.h"
+#include "picture_support.h"
 #include "view/GdiRenderer.h"
 #include "view/Renderer.h"
 
@@ -30,50 +31,10 @@ HWND TestWindow() {
   return window.Get();
 }
 
-// The screen's pixels over the window, as 0x00RRGGBB, top row first.
-std::vector<uint32_t> Screenshot(int width = kWidth, int height = kHeight) {
+// The screen's pixels over the window, once pending paints are done.
+std::vector<uint32_t> Screenshot() {
   engine_test::Pump();
-  GdiFlush();
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-  const WindowDc screen(nullptr);
-  const OwnedDc memory(CreateCompatibleDC(screen.Get()));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  const GdiObject bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  const SelectedObject selected(memory.Get(), bitmap.Get());
-  BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), kLeft, kTop, SRCCOPY);
-  GdiFlush();
-  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<const uint32_t*>(bits)[i] & 0x00FFFFFFu;
-  return pixels;
-}
-
-// The stand-in's picture of the view, painted into a buffer of our own.
-std::vector<uint32_t> EnginePicture(WkeView view, int width = kWidth, int height = kHeight) {
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-  wkePaint2(view, pixels.data(), 0);
-  for (uint32_t& p : pixels) p &= 0x00FFFFFFu;
-  return pixels;
-}
-
-void FillWindow(HWND window, COLORREF colour) {
-  const WindowDc dc(window);
-  const RECT all{0, 0, kWidth, kHeight};
-  const GdiObject brush(CreateSolidBrush(colour));
-  FillRect(dc.Get(), &all, static_cast<HBRUSH>(brush.Get()));
-  GdiFlush();
-}
-
-int Differences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, size_t* first) {
-  int count = 0;
-  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
-    if (a[i] != b[i] && count++ == 0) *first = i;
-  }
-  return count;
+  return picture_test::ScreenPixels(kLeft, kTop, kWidth, kHeight);
 }
 
 // The buffer address the renderer last gave to wkePaint2, from the call log.
@@ -84,18 +45,13 @@ std::wstring PaintedInto(const std::wstring& log) {
   return log.substr(start, log.find(L',', start) - start);
 }
 
-const wchar_t kPage[] =
-    L"<title>渲染测试 Render</title><p>第一行 first line</p><a href='https://example.com/'>a link</a>"
-    L"<p>最后一行</p>";
-
 TEST(RenderPutsTheEnginesPictureIntoTheWindow) {
   const HWND window = TestWindow();
   ScopedView view(kWidth, kHeight);
-  wkeLoadHTMLW(view.Get(), kPage);
-  wkeFireMouseEvent(view.Get(), WM_MOUSEMOVE, 300, 150, 0);
+  picture_test::LoadPage(view.Get());
   GdiRenderer renderer;
   CHECK(renderer.Init(window));
-  FillWindow(window, RGB(0, 255, 0));
+  picture_test::FillWindow(window, RGB(0, 255, 0));
   ClearLog();
   renderer.Render(view.Get());
   const std::wstring log = CallLog();
@@ -106,14 +62,7 @@ TEST(RenderPutsTheEnginesPictureIntoTheWindow) {
   CHECK(!wkeIsDirty(view.Get()));
 
   const std::vector<uint32_t> screen = Screenshot();
-  const std::vector<uint32_t> picture = EnginePicture(view.Get());
-  size_t first = 0;
-  const int differences = Differences(screen, picture, &first);
-  CHECK_EQ(differences, 0);
-  if (differences) {
-    std::printf("      first difference at (%d, %d): screen %06X, engine %06X\n", static_cast<int>(first % kWidth),
-                static_cast<int>(first / kWidth), screen[first], picture[first]);
-  }
+  CHECK_SAME_PICTURE(screen, picture_test::EnginePicture(view.Get(), kWidth, kHeight), kWidth);
   // Landmarks of the picture: the header band, the background, the mouse mark.
   CHECK_EQ(screen[static_cast<size_t>(10) * kWidth + 590], 0x284678u);   // RGB(40, 70, 120)
   CHECK_EQ(screen[static_cast<size_t>(300) * kWidth + 590], 0xF0F4E8u);  // the background below the lines
@@ -124,12 +73,12 @@ TEST(RenderPutsTheEnginesPictureIntoTheWindow) {
 TEST(RenderDrawsNothingWhileTheViewIsClean) {
   const HWND window = TestWindow();
   ScopedView view(kWidth, kHeight);
-  wkeLoadHTMLW(view.Get(), kPage);
+  wkeLoadHTMLW(view.Get(), picture_test::kPage);
   GdiRenderer renderer;
   renderer.Init(window);
   renderer.Render(view.Get());
   CHECK(!wkeIsDirty(view.Get()));
-  FillWindow(window, RGB(0, 255, 0));  // as if uncovered: the engine reports no change
+  picture_test::FillWindow(window, RGB(0, 255, 0));  // as if uncovered: the engine reports no change
   ClearLog();
   renderer.Render(view.Get());
   const std::wstring log = CallLog();
@@ -148,7 +97,7 @@ TEST(RenderDrawsNothingWhileTheViewIsClean) {
 TEST(TheDibIsRebuiltOnlyWhenTheSizeChanges) {
   const HWND window = TestWindow();
   ScopedView view(kWidth, kHeight);
-  wkeLoadHTMLW(view.Get(), kPage);
+  wkeLoadHTMLW(view.Get(), picture_test::kPage);
   GdiRenderer renderer;
   renderer.Init(window);  // the client size: 600 × 360
   ClearLog();
@@ -178,7 +127,7 @@ TEST(TheDibIsRebuiltOnlyWhenTheSizeChanges) {
 TEST(AfterReleaseNothingPaintsIntoTheDeletedDib) {
   const HWND window = TestWindow();
   ScopedView view(kWidth, kHeight);
-  wkeLoadHTMLW(view.Get(), kPage);
+  wkeLoadHTMLW(view.Get(), picture_test::kPage);
   GdiRenderer renderer;
   renderer.Init(window);
   renderer.Render(view.Get());
@@ -263,20 +212,10 @@ TEST(AGdiRendererThatStartsIsKept) {
   CHECK(gdi != nullptr);
   // It is started: with a dirty view it paints.
   ScopedView view(kWidth, kHeight);
-  wkeLoadHTMLW(view.Get(), kPage);
+  wkeLoadHTMLW(view.Get(), picture_test::kPage);
   ClearLog();
   renderer->Render(view.Get());
   CHECK_LOG_HAS(CallLog(), L"wkePaint2(#");
-  renderer->Release();
-}
-
-TEST(TheDefaultKindFallsBackToGdiUntilItsBackEndExists) {
-  std::unique_ptr<Renderer> renderer = std::make_unique<Renderer>();
-  ChooseRenderer(renderer, 2, TestWindow());
-  CHECK(dynamic_cast<GdiRenderer*>(renderer.get()) != nullptr);
-  renderer->Release();
-  ChooseRenderer(renderer, 1, TestWindow());
-  CHECK(dynamic_cast<GdiRenderer*>(renderer.get()) != nullptr);
   renderer->Release();
 }
 
