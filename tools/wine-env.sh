@@ -39,7 +39,7 @@ fi
 export WINEPREFIX=${TAVREL_WINEPREFIX:-$TAVREL_ROOT/build/wine/prefix-$TAVREL_WINE_FLAVOUR}
 export WINEDEBUG=${TAVREL_WINEDEBUG:--all}
 # No Mono or Gecko here: keep wineboot from offering to download them.
-# TAVREL_DLLOVERRIDES adds overrides of a test's own, such as "d3d9=" to run
+# TAVREL_DLLOVERRIDES adds overrides of a test or a user, such as "d3d9=" to run
 # without Direct3D 9.
 export WINEDLLOVERRIDES="mscoree,mshtml=${TAVREL_DLLOVERRIDES:+;$TAVREL_DLLOVERRIDES}"
 

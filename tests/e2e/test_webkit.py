@@ -1,13 +1,17 @@
 """The WebKit page: a click on its tab loads the checked engine's query URL into
 the engine view, again on a second click; "<<", "◎" and ">>" move through the
 view's history; the view follows the window's size; typed keys reach the
-engine; closing destroys the view and finalises the engine.
+engine; closing destroys the view and finalises the engine. By default the
+view draws through Direct3D 9.
 
 The program runs with the stand-in wke.dll beside it. The stand-in writes every
 call it receives to the file named by WKE_STANDIN_LOG (the program knows
 nothing of it), and paints a picture with the page's title and address in a
 blue band at the top and the input it received in a yellow band at the bottom,
-which the screenshots show.
+which the screenshots show. Direct3D's drawing into the view's child window
+does not reach this virtual display, so the scenario that looks at the picture
+runs the program with Wine's d3d9 switched off: the view then falls back to
+GDI, as it would on a system without Direct3D 9.
 """
 
 import shutil
@@ -62,6 +66,14 @@ def last_index(lines, line):
 
 def painted_after(lines, start):
     return any(l.startswith("wkePaint2(#1") for l in lines[start + 1:])
+
+
+def paint_pitches(lines):
+    """The row pitch of every wkePaint2 of the view: 0 from GDI, the texture's pitch from Direct3D."""
+    return [int(l[l.rindex(",") + 1:-1]) for l in lines if l.startswith("wkePaint2(#1, ")]
+
+
+WITHOUT_DIRECT3D = {"TAVREL_DLLOVERRIDES": "d3d9="}  # Wine's d3d9 switched off for the program
 
 
 class WebKitTest(TavrelTestCase):
@@ -136,7 +148,7 @@ class WebKitTest(TavrelTestCase):
     # ------------------------------------------------------------ the scenario
 
     def test_search_history_resize_typing_and_close(self):
-        app, dump = self.start_program(env={"WKE_STANDIN_LOG": self.log.windows_path})
+        app, dump = self.start_program(env={"WKE_STANDIN_LOG": self.log.windows_path, **WITHOUT_DIRECT3D})
         box = controls_by_id(dump)[W.SHAPE_BOX]
 
         with self.subTest("engine started with the window"):
@@ -154,6 +166,7 @@ class WebKitTest(TavrelTestCase):
             self.set_search(app, text_a)
             self.load_by_tab(dump, url_a)
             self.assertEqual(app.probe("state")["page"], WEBKIT_PAGE)
+            self.assertEqual(set(paint_pitches(self.log.lines())), {0}, "GDI paints rows of width × 4 bytes")
             image, shown = self.view_shot(app, "webkit")
             self.assertEqual(rect_tuple(shown["rect"]), W.BY_ID[W.SHAPE_BOX].rect, "the shape box's place")
             self.assertTrue(shown["visible"], "the shape box shows on its page")
@@ -228,6 +241,30 @@ class WebKitTest(TavrelTestCase):
                                "the typed text drawn in the input band")
 
         with self.subTest("closing destroys the view and finalises the engine"):
+            self.close_program(app)
+            lines = self.log.lines()
+            self.assertEqual(lines[-2:], ["wkeDestroyWebView(#1)", "wkeFinalize()"], "the last calls: %s" % lines[-6:])
+
+    def test_the_view_draws_through_direct3d_by_default(self):
+        app, dump = self.start_program(env={"WKE_STANDIN_LOG": self.log.windows_path})
+        url = engine_url(BAIDU_BOX, "答案")
+        self.set_search(app, "答案")
+        self.load_by_tab(dump, url)
+        lines = self.log.lines()
+        view_w = W.BY_ID[W.SHAPE_BOX].rect[2]
+        with self.subTest("the engine paints into a Direct3D texture"):
+            pitches = paint_pitches(lines)
+            self.assertTrue(pitches, "no paint in the log: %s" % lines[-15:])
+            # A texture's rows are at least the view's width × 4 bytes apart; GDI would say 0.
+            self.assertTrue(all(p >= view_w * 4 for p in pitches), "pitches %s for a view %d wide" % (pitches, view_w))
+            # A new texture asks for the whole view first.
+            first_paint = next(i for i, l in enumerate(lines) if l.startswith("wkePaint2(#1, "))
+            self.assertIn("wkeSetDirty(#1, true)", lines[:first_paint], "the new texture marked the view changed")
+        with self.subTest("what a Wine user sees"):
+            park_pointer()
+            time.sleep(0.4)
+            screenshot(Config.screen_path("webkit-direct3d"), rect_tuple(app.dump()["main"]["rect"]))
+        with self.subTest("closing releases the device and finalises the engine"):
             self.close_program(app)
             lines = self.log.lines()
             self.assertEqual(lines[-2:], ["wkeDestroyWebView(#1)", "wkeFinalize()"], "the last calls: %s" % lines[-6:])
