@@ -73,13 +73,6 @@ void BitmapSize(IWICBitmap* bitmap, UINT* width, UINT* height) {
   if (bitmap) bitmap->GetSize(width, height);
 }
 
-int LastPitch(const std::wstring& log) {
-  const size_t at = log.rfind(L"wkePaint2(");
-  if (at == std::wstring::npos) return -1;
-  const size_t comma = log.rfind(L", ", log.find(L')', at));
-  return _wtoi(log.c_str() + comma + 2);
-}
-
 // Draws frames of a view marked changed until the screen shows the picture:
 // under Wine a window's paint covers Direct2D's drawing, and a new window's
 // first paints may come late.
@@ -117,7 +110,7 @@ TEST(TheEnginePaintsItsRowsAtTheStrideOfTheLock) {
   CHECK_LOG_HAS(log, L"wkePaint2(#");
   UINT stride = 0;
   const std::vector<uint32_t> painted = BitmapPixels(renderer.WicBitmap(), &stride);
-  CHECK_EQ(LastPitch(log), static_cast<int>(stride));
+  CHECK_EQ(picture_test::LastPaintPitch(log), static_cast<int>(stride));
   CHECK(stride >= static_cast<UINT>(kWidth) * 4);
   wkeSetDirty(view.Get(), true);
   CHECK_SAME_PICTURE(painted, picture_test::EnginePicture(view.Get(), kWidth, kHeight), kWidth);

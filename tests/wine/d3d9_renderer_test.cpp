@@ -136,14 +136,6 @@ void TextureSize(IDirect3DTexture9* texture, int* width, int* height) {
   *height = static_cast<int>(desc.Height);
 }
 
-// The pitch the last wkePaint2 was given, from the call log ("wkePaint2(#1, 0x…, 2400)").
-int LastPitch(const std::wstring& log) {
-  const size_t at = log.rfind(L"wkePaint2(");
-  if (at == std::wstring::npos) return -1;
-  const size_t comma = log.rfind(L", ", log.find(L')', at));
-  return _wtoi(log.c_str() + comma + 2);
-}
-
 TEST(InitMakesAWindowedDeviceOfTheClientSize) {
   D3d9Renderer renderer;
   CHECK(renderer.Init(ChildHost()));
@@ -181,7 +173,7 @@ TEST(TheFirstFrameMakesTheTextureAndDrawsTheWholePicture) {
   const std::wstring log = CallLog();
   CHECK_LOG_HAS(log, L"wkeSetDirty(#");
   CHECK_LOG_HAS(log, L"wkePaint2(#");
-  CHECK(LastPitch(log) >= kWidth * 4);  // the texture's own pitch, not 0
+  CHECK(picture_test::LastPaintPitch(log) >= kWidth * 4);  // the texture's own pitch, not 0
   int width = 0, height = 0;
   TextureSize(renderer.Texture(), &width, &height);
   CHECK_EQ(width, kWidth);

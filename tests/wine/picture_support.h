@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "check.h"
@@ -91,6 +92,15 @@ inline bool SamePicture(const std::vector<uint32_t>& actual, const std::vector<u
   return false;
 }
 #define CHECK_SAME_PICTURE(actual, expected, width) picture_test::SamePicture((actual), (expected), (width), __FILE__, __LINE__)
+
+// The row pitch the last wkePaint2 was given, from the call log
+// ("wkePaint2(#1, 0x…, 2400)"); -1 without a paint.
+inline int LastPaintPitch(const std::wstring& log) {
+  const size_t at = log.rfind(L"wkePaint2(");
+  if (at == std::wstring::npos) return -1;
+  const size_t comma = log.rfind(L", ", log.find(L')', at));
+  return _wtoi(log.c_str() + comma + 2);
+}
 
 inline uint32_t At(const std::vector<uint32_t>& pixels, int width, int x, int y) {
   const size_t i = static_cast<size_t>(y) * width + x;
