@@ -1,5 +1,7 @@
-// Run with the system's d3d9 or d2d1 library disabled by a Wine DLL override:
-//   renderer_fallback_test.exe d3d9|d2d1
+// Run with the system's d3d9 or d2d1 library disabled by a Wine DLL override,
+// or with a d3d9.dll that lacks Direct3DCreate9 (loaded from broken-d3d9 beside
+// the program, with Wine told to prefer it to its own):
+//   renderer_fallback_test.exe d3d9|d2d1|d3d9-without-entry
 // The back end that needs the library cannot start, a view asking for it gets
 // the GDI back end and shows the page, and the other back end still starts.
 #include <windows.h>
@@ -22,20 +24,39 @@
 
 namespace {
 
-std::string disabled;  // "d3d9" or "d2d1"
+std::string disabled;  // "d3d9", "d2d1" or "d3d9-without-entry"
 
-int DisabledKind() { return disabled == "d3d9" ? 2 : 1; }
+bool Direct3DBroken() { return disabled != "d2d1"; }
+
+int DisabledKind() { return Direct3DBroken() ? 2 : 1; }
 
 std::unique_ptr<Renderer> DisabledBackEnd() {
-  if (disabled == "d3d9") return std::make_unique<D3d9Renderer>();
+  if (Direct3DBroken()) return std::make_unique<D3d9Renderer>();
   return std::make_unique<D2dRenderer>();
 }
 std::unique_ptr<Renderer> OtherBackEnd() {
-  if (disabled == "d3d9") return std::make_unique<D2dRenderer>();
+  if (Direct3DBroken()) return std::make_unique<D2dRenderer>();
   return std::make_unique<D3d9Renderer>();
 }
 
-TEST(TheLibraryIsReallyDisabled) {
+// Loads the d3d9.dll without an entry from beside the program, so that the
+// back end's LoadLibraryA("d3d9.dll") finds it loaded.
+bool LoadBrokenDirect3D() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  folder.resize(folder.find_last_of(L'\\') + 1);
+  return LoadLibraryW((folder + L"broken-d3d9\\d3d9.dll").c_str()) != nullptr;
+}
+
+TEST(TheLibraryIsMissingOrLacksItsEntry) {
+  if (disabled == "d3d9-without-entry") {
+    const HMODULE module = GetModuleHandleA("d3d9.dll");
+    CHECK(module != nullptr);
+    CHECK(GetProcAddress(module, "BrokenD3d9Marker") != nullptr);
+    CHECK(GetProcAddress(module, "Direct3DCreate9") == nullptr);
+    return;
+  }
   const std::wstring name = disabled == "d3d9" ? L"d3d9.dll" : L"d2d1.dll";
   const HMODULE module = LoadLibraryW(name.c_str());
   CHECK(module == nullptr);
@@ -67,7 +88,7 @@ TEST(AViewAskingForItShowsThePageThroughGdi) {
   const OwnedWindow host = view_test::MakeHost(L"FallbackHostC");
   EngineView view;
   // The program asks for no kind: that is Direct3D 9.
-  CHECK(disabled == "d3d9" ? view.Create(host.Get()) : view.Create(host.Get(), DisabledKind()));
+  CHECK(Direct3DBroken() ? view.Create(host.Get()) : view.Create(host.Get(), DisabledKind()));
   engine_test::ClearLog();
   wkeLoadHTMLW(view.GetWebView(), picture_test::kPage);
   view_test::PumpFor(300);
@@ -92,11 +113,15 @@ TEST(TheOtherBackEndStillStarts) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || (std::strcmp(argv[1], "d3d9") != 0 && std::strcmp(argv[1], "d2d1") != 0)) {
-    std::printf("usage: renderer_fallback_test d3d9|d2d1\n");
+  disabled = argc > 1 ? argv[1] : "";
+  if (disabled != "d3d9" && disabled != "d2d1" && disabled != "d3d9-without-entry") {
+    std::printf("usage: renderer_fallback_test d3d9|d2d1|d3d9-without-entry\n");
     return 2;
   }
-  disabled = argv[1];
+  if (disabled == "d3d9-without-entry" && !LoadBrokenDirect3D()) {
+    std::printf("the d3d9.dll without an entry did not load\n");
+    return 1;
+  }
   wkeInitialize();
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // WIC, for the Direct2D back end
   const int failed = check::RunAll();
