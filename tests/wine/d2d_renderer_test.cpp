@@ -73,21 +73,6 @@ void BitmapSize(IWICBitmap* bitmap, UINT* width, UINT* height) {
   if (bitmap) bitmap->GetSize(width, height);
 }
 
-// Draws frames of a view marked changed until the screen shows the picture:
-// under Wine a window's paint covers Direct2D's drawing, and a new window's
-// first paints may come late.
-std::vector<uint32_t> ShownOnScreen(D2dRenderer& renderer, WkeView view, const std::vector<uint32_t>& picture) {
-  std::vector<uint32_t> screen;
-  for (int frame = 0; frame < 20 && screen != picture; ++frame) {
-    engine_test::Pump();
-    wkeSetDirty(view, true);
-    renderer.Render(view);
-    Sleep(30);
-    screen = picture_test::ScreenPixels(kLeft, kTop, kWidth, kHeight);
-  }
-  return screen;
-}
-
 TEST(InitHoldsBothFactoriesAndATargetOfTheWindow) {
   D2dRenderer renderer;
   CHECK(renderer.Init(ChildHost()));
@@ -123,7 +108,8 @@ TEST(ATopLevelWindowShowsThePictureOnTheScreen) {
   const std::vector<uint32_t> picture = picture_test::EnginePicture(view.Get(), kWidth, kHeight);
   D2dRenderer renderer;
   CHECK(renderer.Init(TopLevelHost()));
-  const std::vector<uint32_t> screen = ShownOnScreen(renderer, view.Get(), picture);
+  const std::vector<uint32_t> screen =
+      picture_test::ShownOnScreen(renderer, view.Get(), picture, kLeft, kTop, kWidth, kHeight);
   CHECK_SAME_PICTURE(screen, picture, kWidth);
   CHECK_EQ(picture_test::At(screen, kWidth, 590, 10), picture_test::kHeaderColour);
   CHECK_EQ(picture_test::At(screen, kWidth, 300, 150), picture_test::kMouseColour);

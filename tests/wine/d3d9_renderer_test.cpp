@@ -43,11 +43,7 @@ HWND ChildHost() {
 HWND TopLevelHost() {
   static OwnedWindow window(MakeTestWindow(L"D3d9TopLevel", WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, kLeft, kTop + 420,
                                            kWidth, kHeight));
-  // Let the new window be mapped before a device presents into it.
-  for (int i = 0; i < 20; ++i) {
-    engine_test::Pump();
-    Sleep(10);
-  }
+  engine_test::Pump();
   return window.Get();
 }
 
@@ -194,16 +190,8 @@ TEST(ATopLevelWindowShowsThePictureOnTheScreen) {
   const std::vector<uint32_t> picture = picture_test::EnginePicture(view.Get(), kWidth, kHeight);
   D3d9Renderer renderer;
   CHECK(renderer.Init(TopLevelHost()));
-  // A paint of the window covers Direct3D's picture under Wine, and the new
-  // window's first paints may come late: frames are drawn, as the paint loop
-  // would, until the screen shows one.
-  std::vector<uint32_t> screen;
-  for (int frame = 0; frame < 20 && screen != picture; ++frame) {
-    engine_test::Pump();
-    renderer.Render(view.Get());
-    Sleep(30);
-    screen = picture_test::ScreenPixels(kLeft, kTop + 420, kWidth, kHeight);
-  }
+  const std::vector<uint32_t> screen =
+      picture_test::ShownOnScreen(renderer, view.Get(), picture, kLeft, kTop + 420, kWidth, kHeight);
   CHECK_SAME_PICTURE(screen, picture, kWidth);
   renderer.Release();
 }

@@ -448,15 +448,24 @@ TEST(NothingIsPolledOrDrawnWhileMinimised) {
   }
 }
 
+// The renderer for the tests that count a view's threads: GDI, since a Direct3D
+// device starts threads of its own, which may outlive it for a moment.
+constexpr int kRendererWithoutThreads = 0;
+
+// Creates the view on the host; the threads started since `before`, which
+// should be its paint thread alone.
+std::vector<DWORD> CreateAndListNewThreads(EngineView& view, HWND host, const std::set<DWORD>& before) {
+  view.Create(host, kRendererWithoutThreads);
+  PumpFor(30);
+  return view_test::NewThreads(before, view_test::ThreadIds());
+}
+
 TEST(ThePaintThreadEndsWithinOnePassAfterDestroy) {
   InitialiseEngine();
   OwnedWindow host = view_test::MakeHost();
   const std::set<DWORD> before = view_test::ThreadIds();
   EngineView view;
-  // GDI: a Direct3D device starts threads of its own.
-  view.Create(host.Get(), 0);
-  PumpFor(30);
-  const std::vector<DWORD> started = view_test::NewThreads(before, view_test::ThreadIds());
+  const std::vector<DWORD> started = CreateAndListNewThreads(view, host.Get(), before);
   CHECK_EQ(started.size(), 1u);
   if (started.size() != 1) return;
   const KernelHandle thread(OpenThread(SYNCHRONIZE, FALSE, started[0]));
@@ -479,10 +488,7 @@ TEST(AQuitMessageToThePaintThreadEndsIt) {
   OwnedWindow host = view_test::MakeHost();
   const std::set<DWORD> before = view_test::ThreadIds();
   EngineView view;
-  // GDI: a Direct3D device starts threads of its own.
-  view.Create(host.Get(), 0);
-  PumpFor(30);
-  const std::vector<DWORD> started = view_test::NewThreads(before, view_test::ThreadIds());
+  const std::vector<DWORD> started = CreateAndListNewThreads(view, host.Get(), before);
   CHECK_EQ(started.size(), 1u);
   if (started.size() != 1) return;
   CHECK(PostThreadMessageW(started[0], WM_QUIT, 0, 0));
@@ -503,8 +509,7 @@ TEST(ReleasingALiveViewDestroysItAndWaitsForItsPaintThread) {
   {
     EngineView view;
     ClearLog();
-    // GDI: a Direct3D device's own threads may outlive it for a moment.
-    view.Create(host.Get(), 0);
+    view.Create(host.Get(), kRendererWithoutThreads);
     name = CreatedName(Calls(false));
     view.LoadHTML("<title>busy</title>");  // a repaint request may be on its way
     Sleep(20);

@@ -12,6 +12,7 @@
 #include "check.h"
 #include "engine_support.h"
 #include "platform/Handles.h"
+#include "view/Renderer.h"
 
 namespace picture_test {
 
@@ -68,6 +69,23 @@ inline void FillWindow(HWND window, COLORREF colour) {
   const GdiObject brush(CreateSolidBrush(colour));
   FillRect(dc.Get(), &all, static_cast<HBRUSH>(brush.Get()));
   GdiFlush();
+}
+
+// Draws frames of the view, marked changed, until the screen at (left, top)
+// shows the picture, and returns what it showed last. Under Wine a window's
+// paint covers what Direct3D or Direct2D drew, and a new window's first paints
+// may come late; the paint loop, too, draws again after them.
+inline std::vector<uint32_t> ShownOnScreen(Renderer& renderer, WkeView view, const std::vector<uint32_t>& picture,
+                                           int left, int top, int width, int height) {
+  std::vector<uint32_t> screen;
+  for (int frame = 0; frame < 20 && screen != picture; ++frame) {
+    engine_test::Pump();
+    wkeSetDirty(view, true);
+    renderer.Render(view);
+    Sleep(30);
+    screen = ScreenPixels(left, top, width, height);
+  }
+  return screen;
 }
 
 // Fails, naming the first difference, unless both pictures of that width agree
