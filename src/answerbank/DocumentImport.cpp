@@ -6,9 +6,9 @@
 #include "answerbank/StandardFormatting.h"
 #include "app/WindowDescription.h"
 #include "platform/Automation.h"
+#include "platform/Clipboard.h"
 #include "platform/MessagePump.h"
 #include "platform/Text.h"
-#include "websearch/Clipboard.h"
 
 const char* const kImportWaitingText = "正在载入拖入的文档，请稍后……";
 

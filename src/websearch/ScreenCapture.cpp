@@ -9,9 +9,9 @@
 #include "app/MainWindow.h"
 #include "app/WindowDescription.h"
 #include "app/WindowOptions.h"
+#include "platform/Clipboard.h"
 #include "platform/Controls.h"
 #include "platform/GuiThreadCall.h"
-#include "websearch/Clipboard.h"
 #include "websearch/WebSearch.h"
 
 namespace {

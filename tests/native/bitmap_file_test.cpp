@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "websearch/BitmapFile.h"
+#include "platform/BitmapFile.h"
 
 namespace {
 

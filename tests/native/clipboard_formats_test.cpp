@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "websearch/ClipboardFormats.h"
+#include "platform/ClipboardFormats.h"
 
 namespace {
 

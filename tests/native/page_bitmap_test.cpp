@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/BitmapFile.h"
 #include "view/PageBitmap.h"
-#include "websearch/BitmapFile.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "check.h"
-#include "test_window.h"
+#include "clipboard_support.h"
+#include "platform/Clipboard.h"
+#include "platform/ClipboardFormats.h"
 #include "platform/Handles.h"
-#include "websearch/BitmapFile.h"
-#include "websearch/Clipboard.h"
-#include "websearch/ClipboardFormats.h"
+#include "test_window.h"
 
 namespace {
 
@@ -257,13 +257,6 @@ TEST(CharactersGbkLacksBecomeOneQuestionMarkPerUnit) {
   CHECK_EQ(ReadClipboardTextGbk(Owner()), std::string("a??b\x80"));
 }
 
-TEST(WrittenTextIsUnicodeOnTheClipboard) {
-  CHECK(WriteClipboardTextGbk(Owner(), "第1题：答案"));
-  CHECK_EQ(Describe(std::vector<UINT>{Enumerate().at(0)}), Describe({CF_UNICODETEXT}));
-  CHECK_EQ(MemoryHex(CF_UNICODETEXT), Hex(WideBytes(L"第1题：答案")));
-  CHECK_EQ(ReadClipboardTextGbk(Owner()), std::string("第1题：答案"));
-}
-
 TEST(NoTextReadsAsEmpty) {
   CHECK(Put({}));
   CHECK_EQ(CountFormats(), 0);
@@ -359,23 +352,6 @@ TEST(BitmapPixelsSurviveTheSnapshot) {
   CHECK_EQ(ClipboardBitmapPixels(), PixelHex(kPixels));
 }
 
-TEST(PictureIsSavedAsABitmapFileAndPutBack) {
-  GdiObject bitmap = KnownBitmap(kPixels, 4, 3);
-  CHECK(PutHandle(CF_BITMAP, bitmap.Get()));
-  bitmap.Release();
-  const Bytes file = SaveClipboardPicture(Owner());
-  CHECK(file.size() > 2 && file[0] == 'B' && file[1] == 'M');
-  const auto layout = bmpfile::ParseFile(file.data(), file.size());
-  if (CHECK(layout)) {
-    CHECK_EQ(layout->dib.width, 4);
-    CHECK_EQ(layout->dib.height, 3);
-  }
-  Overwrite();
-  CHECK_EQ(ClipboardBitmapPixels(), std::string("(no bitmap)"));
-  CHECK(RestoreClipboardPicture(Owner(), file));
-  CHECK_EQ(ClipboardBitmapPixels(), PixelHex(kPixels));
-}
-
 TEST(MonochromeBitmapStaysMonochrome) {
   // 8 x 2, one bit a pixel: rows 10110001 and 01001110.
   const std::uint16_t rows[2] = {0xB1, 0x4E};
@@ -385,25 +361,11 @@ TEST(MonochromeBitmapStaysMonochrome) {
                                  "000000 FFFFFF 000000 000000 FFFFFF FFFFFF FFFFFF 000000 "));
   CHECK(PutHandle(CF_BITMAP, bitmap.Get()));
   bitmap.Release();
-  const Bytes file = SaveClipboardPicture(Owner());
+  const ClipboardSnapshot snapshot = ClipboardSnapshot::Take(Owner());
   Overwrite();
-  CHECK(RestoreClipboardPicture(Owner(), file));
+  CHECK(snapshot.Restore(Owner()));
   CHECK_EQ(ClipboardBitmapDepth(), 1);
   CHECK_EQ(ClipboardBitmapPixels(), expected);
-}
-
-TEST(NoPictureGivesEmptyBytesAndEmptyBytesAnEmptyClipboard) {
-  CHECK(Put({{CF_UNICODETEXT, WideBytes(L"文字")}}));
-  CHECK(SaveClipboardPicture(Owner()).empty());
-  CHECK(RestoreClipboardPicture(Owner(), {}));
-  CHECK_EQ(Describe(Enumerate()), std::string());
-}
-
-TEST(BytesThatAreNoBitmapFilePutNothing) {
-  CHECK(Put({{CF_UNICODETEXT, WideBytes(L"文字")}}));
-  const Bytes notABitmap{'B', 'M', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0};
-  CHECK(!RestoreClipboardPicture(Owner(), notABitmap));
-  CHECK_EQ(ClipboardBitmapPixels(), std::string("(no bitmap)"));
 }
 
 TEST(EnhancedMetafileComesBack) {

@@ -15,11 +15,12 @@
 #include "answerbank/RichEditBox.h"
 #include "app/Globals.h"
 #include "check.h"
+#include "clipboard_support.h"
+#include "platform/Clipboard.h"
 #include "platform/Handles.h"
 #include "platform/MessagePump.h"
 #include "platform/Text.h"
 #include "test_window.h"
-#include "websearch/Clipboard.h"
 
 namespace {
 

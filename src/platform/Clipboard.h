@@ -1,6 +1,6 @@
-// The clipboard around a screen word capture: reading and writing its text as
-// GBK, and keeping a full copy of what the user had there so it can be put back
-// format for format.
+// The clipboard: reading its text as GBK, and keeping a full copy of what the
+// user had there so it can be put back format for format after the program
+// borrowed it (a screen word capture, a document's import).
 #pragma once
 #include <windows.h>
 
@@ -34,19 +34,6 @@ class ClipboardOpening {
 // UTF-16 unit, as in the rich edit boxes. Empty when there is no text or the
 // clipboard could not be opened.
 std::string ReadClipboardTextGbk(HWND owner);
-
-// Replaces the clipboard's content by the GBK text, put there as Unicode text.
-bool WriteClipboardTextGbk(HWND owner, const std::string& gbk);
-
-// The clipboard's bitmap as the bytes of a bitmap file ("BM..."); empty when it
-// holds no bitmap or could not be opened.
-std::vector<std::uint8_t> SaveClipboardPicture(HWND owner);
-
-// Empties the clipboard and puts there the bitmap made from bitmap-file bytes.
-// Empty bytes leave the clipboard empty; bytes that are not a valid bitmap file
-// leave it empty too. False when the clipboard could not be opened or the
-// bitmap not be placed.
-bool RestoreClipboardPicture(HWND owner, const std::vector<std::uint8_t>& file);
 
 // Everything the clipboard held that can be copied, kept in memory.
 class ClipboardSnapshot {

@@ -1,13 +1,13 @@
-#include "websearch/Clipboard.h"
+#include "platform/Clipboard.h"
 
 #include <cstddef>
 #include <cstring>
 #include <optional>
 
+#include "platform/BitmapFile.h"
+#include "platform/ClipboardFormats.h"
 #include "platform/Handles.h"
 #include "platform/Text.h"
-#include "websearch/BitmapFile.h"
-#include "websearch/ClipboardFormats.h"
 
 // The platform-free table spells the system's format numbers itself.
 static_assert(clipformat::kText == CF_TEXT && clipformat::kBitmap == CF_BITMAP &&
@@ -275,34 +275,6 @@ std::string ReadClipboardTextGbk(HWND owner) {
   // turns every unit GBK lacks into one '?': the same rule here lets such
   // characters match.
   return BoxTextToGbk(std::wstring_view(text, length));
-}
-
-bool WriteClipboardTextGbk(HWND owner, const std::string& gbk) {
-  const std::wstring wide = GbkToWide(gbk);
-  ClipboardOpening clipboard(owner);
-  if (!clipboard.IsOpen() || !EmptyClipboard()) return false;
-  GlobalMemory memory = MemoryFrom(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
-  return HandOver(CF_UNICODETEXT, memory);
-}
-
-// --- pictures ---------------------------------------------------------------------
-
-std::vector<std::uint8_t> SaveClipboardPicture(HWND owner) {
-  ClipboardOpening clipboard(owner);
-  if (!clipboard.IsOpen()) return {};
-  // The clipboard keeps owning this handle; only its pixels are read.
-  const auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-  if (bitmap == nullptr) return {};
-  return BitmapToFile(bitmap);
-}
-
-bool RestoreClipboardPicture(HWND owner, const std::vector<std::uint8_t>& file) {
-  GdiObject bitmap;
-  if (!file.empty()) bitmap = BitmapFromFile(file);
-  ClipboardOpening clipboard(owner);
-  if (!clipboard.IsOpen() || !EmptyClipboard()) return false;
-  if (file.empty()) return true;
-  return HandOver(CF_BITMAP, bitmap);
 }
 
 // --- snapshot ---------------------------------------------------------------------

@@ -1,4 +1,4 @@
-#include "websearch/BitmapFile.h"
+#include "platform/BitmapFile.h"
 
 #include <algorithm>
 #include <limits>
