@@ -51,226 +51,8 @@ Bytes PaintedFile(WkeView view, int32_t width, int32_t height, uint32_t pixelByt
   }
 }
 
-}  // namespace
-
-HWND EngineView::GetHostWindow() const { return hostWindow_.load(); }
-
-WkeView EngineView::GetWebView() const { return webView_.load(); }
-
-void EngineView::LoadURL(const std::string& url) {
-  if (const WkeView view = webView_.load()) wkeLoadURLW(view, ToWide(url.c_str()).data());
-}
-
-void EngineView::LoadURLW(const Bytes& url) {
-  if (const WkeView view = webView_.load()) wkeLoadURLW(view, WidePointer(url));
-}
-
-void EngineView::PostURL(const std::string& url, const Bytes& body) {
-  if (const WkeView view = webView_.load()) {
-    wkePostURLW(view, ToWide(url.c_str()).data(), BodyPointer(body), static_cast<int>(body.size()));
-  }
-}
-
-void EngineView::PostURLW(const Bytes& url, const Bytes& body) {
-  if (const WkeView view = webView_.load()) {
-    wkePostURLW(view, WidePointer(url), BodyPointer(body), static_cast<int>(body.size()));
-  }
-}
-
-void EngineView::LoadHTML(const std::string& html) {
-  if (const WkeView view = webView_.load()) wkeLoadHTMLW(view, ToWide(html.c_str()).data());
-}
-
-void EngineView::LoadHTMLW(const Bytes& html) {
-  if (const WkeView view = webView_.load()) wkeLoadHTMLW(view, WidePointer(html));
-}
-
-void EngineView::LoadFile(const std::string& path) {
-  if (const WkeView view = webView_.load()) wkeLoadFileW(view, ToWide(path.c_str()).data());
-}
-
-void EngineView::LoadFileW(const Bytes& path) {
-  if (const WkeView view = webView_.load()) wkeLoadFileW(view, WidePointer(path));
-}
-
-void EngineView::Load(const std::string& what) {
-  if (const WkeView view = webView_.load()) wkeLoadW(view, ToWide(what.c_str()).data());
-}
-
-void EngineView::LoadW(const Bytes& what) {
-  if (const WkeView view = webView_.load()) wkeLoadW(view, WidePointer(what));
-}
-
-void EngineView::SetUserAgent(const std::string& agent) {
-  if (const WkeView view = webView_.load()) wkeSetUserAgentW(view, ToWide(agent.c_str()).data());
-}
-
-void EngineView::SetUserAgentW(const Bytes& agent) {
-  if (const WkeView view = webView_.load()) wkeSetUserAgentW(view, WidePointer(agent));
-}
-
-bool EngineView::IsLoading() {
-  const WkeView view = webView_.load();
-  return view && wkeIsLoading(view);
-}
-
-bool EngineView::IsLoadingSucceeded() {
-  const WkeView view = webView_.load();
-  return view && wkeIsLoadingSucceeded(view);
-}
-
-bool EngineView::IsLoadingFailed() {
-  const WkeView view = webView_.load();
-  return view && wkeIsLoadingFailed(view);
-}
-
-bool EngineView::IsLoadingCompleted() {
-  const WkeView view = webView_.load();
-  return view && wkeIsLoadingCompleted(view);
-}
-
-bool EngineView::IsDocumentReady() {
-  const WkeView view = webView_.load();
-  return view && wkeIsDocumentReady(view);
-}
-
-void EngineView::StopLoading() {
-  if (const WkeView view = webView_.load()) wkeStopLoading(view);
-}
-
-void EngineView::Reload() {
-  if (const WkeView view = webView_.load()) wkeReload(view);
-}
-
-std::string EngineView::GetTitle() {
-  const WkeView view = webView_.load();
-  return view ? ToGbk(wkeGetTitleW(view)) : std::string();
-}
-
-Bytes EngineView::GetTitleW() {
-  const WkeView view = webView_.load();
-  return Utf16Bytes(view ? wkeGetTitleW(view) : nullptr);
-}
-
-int32_t EngineView::GetWidth() {
-  const WkeView view = webView_.load();
-  return view ? wkeGetWidth(view) : 0;
-}
-
-int32_t EngineView::GetHeight() {
-  const WkeView view = webView_.load();
-  return view ? wkeGetHeight(view) : 0;
-}
-
-int32_t EngineView::GetContentWidth() {
-  const WkeView view = webView_.load();
-  return view ? wkeGetContentWidth(view) : 0;
-}
-
-int32_t EngineView::GetContentHeight() {
-  const WkeView view = webView_.load();
-  return view ? wkeGetContentHeight(view) : 0;
-}
-
-bool EngineView::CanGoBack() {
-  const WkeView view = webView_.load();
-  return view && wkeCanGoBack(view);
-}
-
-bool EngineView::GoBack() {
-  const WkeView view = webView_.load();
-  return view && wkeGoBack(view);
-}
-
-bool EngineView::CanGoForward() {
-  const WkeView view = webView_.load();
-  return view && wkeCanGoForward(view);
-}
-
-bool EngineView::GoForward() {
-  const WkeView view = webView_.load();
-  return view && wkeGoForward(view);
-}
-
-void EngineView::EditorSelectAll() {
-  if (const WkeView view = webView_.load()) wkeEditorSelectAll(view);
-}
-
-void EngineView::EditorCopy() {
-  if (const WkeView view = webView_.load()) wkeEditorCopy(view);
-}
-
-void EngineView::EditorCut() {
-  if (const WkeView view = webView_.load()) wkeEditorCut(view);
-}
-
-void EngineView::EditorPaste() {
-  if (const WkeView view = webView_.load()) wkeEditorPaste(view);
-}
-
-void EngineView::EditorDelete() {
-  if (const WkeView view = webView_.load()) wkeEditorDelete(view);
-}
-
-std::string EngineView::GetCookie() {
-  const WkeView view = webView_.load();
-  return view ? ToGbk(wkeGetCookieW(view)) : std::string();
-}
-
-Bytes EngineView::GetCookieW() {
-  const WkeView view = webView_.load();
-  return Utf16Bytes(view ? wkeGetCookieW(view) : nullptr);
-}
-
-void EngineView::SetCookieEnabled(int32_t enable) {
-  if (const WkeView view = webView_.load()) wkeSetCookieEnabled(view, enable != 0);
-}
-
-bool EngineView::IsCookieEnabled() {
-  const WkeView view = webView_.load();
-  return view && wkeIsCookieEnabled(view);
-}
-
-void EngineView::SetMediaVolume(float volume) {
-  if (const WkeView view = webView_.load()) wkeSetMediaVolume(view, volume);
-}
-
-float EngineView::GetMediaVolume() {
-  const WkeView view = webView_.load();
-  return view ? wkeMediaVolume(view) : 0.0f;
-}
-
-void EngineView::SetZoomFactor(float factor) {
-  if (const WkeView view = webView_.load()) wkeSetZoomFactor(view, factor);
-}
-
-float EngineView::GetZoomFactor() {
-  const WkeView view = webView_.load();
-  return view ? wkeGetZoomFactor(view) : 0.0f;
-}
-
-void EngineView::SetEditable(int32_t editable) {
-  if (const WkeView view = webView_.load()) wkeSetEditable(view, editable != 0);
-}
-
-WkeScriptValue EngineView::RunJS(const std::string& script) {
-  const WkeView view = webView_.load();
-  return view ? wkeRunJSW(view, ToWide(script.c_str()).data()) : 0;
-}
-
-WkeScriptValue EngineView::RunJSW(const Bytes& script) {
-  const WkeView view = webView_.load();
-  return view ? wkeRunJSW(view, WidePointer(script)) : 0;
-}
-
-WkeExecState EngineView::GlobalExec() {
-  const WkeView view = webView_.load();
-  return view ? wkeGlobalExec(view) : nullptr;
-}
-
-Bytes EngineView::CaptureBitmap() {
-  const WkeView view = webView_.load();
-  if (!view) return {};
+// The whole page at its full size, then the view's own size and overflow back.
+Bytes CaptureWholePage(WkeView view) {
   // No scroll bars in the picture.
   wkeRunJS(view, kHideOverflow);
   const int32_t contentWidth = wkeGetContentWidth(view);
@@ -287,3 +69,143 @@ Bytes EngineView::CaptureBitmap() {
   wkeRunJS(view, kShowOverflow);
   return file;
 }
+
+// Every operation goes through one of these two: the call with the current
+// view, or, without one, no call at all and the empty answer `none`.
+template <typename Call>
+void WithView(const std::atomic<WkeView>& current, Call call) {
+  if (const WkeView view = current.load()) call(view);
+}
+
+template <typename Result, typename Call>
+Result WithView(const std::atomic<WkeView>& current, Result none, Call call) {
+  const WkeView view = current.load();
+  return view ? static_cast<Result>(call(view)) : none;
+}
+
+}  // namespace
+
+HWND EngineView::GetHostWindow() const { return hostWindow_.load(); }
+
+WkeView EngineView::GetWebView() const { return webView_.load(); }
+
+void EngineView::LoadURL(const std::string& url) {
+  WithView(webView_, [&](WkeView view) { wkeLoadURLW(view, ToWide(url.c_str()).data()); });
+}
+
+void EngineView::LoadURLW(const Bytes& url) {
+  WithView(webView_, [&](WkeView view) { wkeLoadURLW(view, WidePointer(url)); });
+}
+
+void EngineView::PostURL(const std::string& url, const Bytes& body) {
+  WithView(webView_, [&](WkeView view) {
+    wkePostURLW(view, ToWide(url.c_str()).data(), BodyPointer(body), static_cast<int>(body.size()));
+  });
+}
+
+void EngineView::PostURLW(const Bytes& url, const Bytes& body) {
+  WithView(webView_, [&](WkeView view) {
+    wkePostURLW(view, WidePointer(url), BodyPointer(body), static_cast<int>(body.size()));
+  });
+}
+
+void EngineView::LoadHTML(const std::string& html) {
+  WithView(webView_, [&](WkeView view) { wkeLoadHTMLW(view, ToWide(html.c_str()).data()); });
+}
+
+void EngineView::LoadHTMLW(const Bytes& html) {
+  WithView(webView_, [&](WkeView view) { wkeLoadHTMLW(view, WidePointer(html)); });
+}
+
+void EngineView::LoadFile(const std::string& path) {
+  WithView(webView_, [&](WkeView view) { wkeLoadFileW(view, ToWide(path.c_str()).data()); });
+}
+
+void EngineView::LoadFileW(const Bytes& path) {
+  WithView(webView_, [&](WkeView view) { wkeLoadFileW(view, WidePointer(path)); });
+}
+
+void EngineView::Load(const std::string& what) {
+  WithView(webView_, [&](WkeView view) { wkeLoadW(view, ToWide(what.c_str()).data()); });
+}
+
+void EngineView::LoadW(const Bytes& what) {
+  WithView(webView_, [&](WkeView view) { wkeLoadW(view, WidePointer(what)); });
+}
+
+void EngineView::SetUserAgent(const std::string& agent) {
+  WithView(webView_, [&](WkeView view) { wkeSetUserAgentW(view, ToWide(agent.c_str()).data()); });
+}
+
+void EngineView::SetUserAgentW(const Bytes& agent) {
+  WithView(webView_, [&](WkeView view) { wkeSetUserAgentW(view, WidePointer(agent)); });
+}
+
+bool EngineView::IsLoading() { return WithView(webView_, false, wkeIsLoading); }
+bool EngineView::IsLoadingSucceeded() { return WithView(webView_, false, wkeIsLoadingSucceeded); }
+bool EngineView::IsLoadingFailed() { return WithView(webView_, false, wkeIsLoadingFailed); }
+bool EngineView::IsLoadingCompleted() { return WithView(webView_, false, wkeIsLoadingCompleted); }
+bool EngineView::IsDocumentReady() { return WithView(webView_, false, wkeIsDocumentReady); }
+void EngineView::StopLoading() { WithView(webView_, wkeStopLoading); }
+void EngineView::Reload() { WithView(webView_, wkeReload); }
+
+std::string EngineView::GetTitle() {
+  return WithView(webView_, std::string(), [](WkeView view) { return ToGbk(wkeGetTitleW(view)); });
+}
+
+Bytes EngineView::GetTitleW() { return Utf16Bytes(WithView<const wchar_t*>(webView_, nullptr, wkeGetTitleW)); }
+
+int32_t EngineView::GetWidth() { return WithView(webView_, 0, wkeGetWidth); }
+int32_t EngineView::GetHeight() { return WithView(webView_, 0, wkeGetHeight); }
+int32_t EngineView::GetContentWidth() { return WithView(webView_, 0, wkeGetContentWidth); }
+int32_t EngineView::GetContentHeight() { return WithView(webView_, 0, wkeGetContentHeight); }
+bool EngineView::CanGoBack() { return WithView(webView_, false, wkeCanGoBack); }
+bool EngineView::GoBack() { return WithView(webView_, false, wkeGoBack); }
+bool EngineView::CanGoForward() { return WithView(webView_, false, wkeCanGoForward); }
+bool EngineView::GoForward() { return WithView(webView_, false, wkeGoForward); }
+void EngineView::EditorSelectAll() { WithView(webView_, wkeEditorSelectAll); }
+void EngineView::EditorCopy() { WithView(webView_, wkeEditorCopy); }
+void EngineView::EditorCut() { WithView(webView_, wkeEditorCut); }
+void EngineView::EditorPaste() { WithView(webView_, wkeEditorPaste); }
+void EngineView::EditorDelete() { WithView(webView_, wkeEditorDelete); }
+
+std::string EngineView::GetCookie() {
+  return WithView(webView_, std::string(), [](WkeView view) { return ToGbk(wkeGetCookieW(view)); });
+}
+
+Bytes EngineView::GetCookieW() { return Utf16Bytes(WithView<const wchar_t*>(webView_, nullptr, wkeGetCookieW)); }
+
+void EngineView::SetCookieEnabled(int32_t enable) {
+  WithView(webView_, [&](WkeView view) { wkeSetCookieEnabled(view, enable != 0); });
+}
+
+bool EngineView::IsCookieEnabled() { return WithView(webView_, false, wkeIsCookieEnabled); }
+
+void EngineView::SetMediaVolume(float volume) {
+  WithView(webView_, [&](WkeView view) { wkeSetMediaVolume(view, volume); });
+}
+
+float EngineView::GetMediaVolume() { return WithView(webView_, 0.0f, wkeMediaVolume); }
+
+void EngineView::SetZoomFactor(float factor) {
+  WithView(webView_, [&](WkeView view) { wkeSetZoomFactor(view, factor); });
+}
+
+float EngineView::GetZoomFactor() { return WithView(webView_, 0.0f, wkeGetZoomFactor); }
+
+void EngineView::SetEditable(int32_t editable) {
+  WithView(webView_, [&](WkeView view) { wkeSetEditable(view, editable != 0); });
+}
+
+WkeScriptValue EngineView::RunJS(const std::string& script) {
+  return WithView<WkeScriptValue>(webView_, 0,
+                                  [&](WkeView view) { return wkeRunJSW(view, ToWide(script.c_str()).data()); });
+}
+
+WkeScriptValue EngineView::RunJSW(const Bytes& script) {
+  return WithView<WkeScriptValue>(webView_, 0, [&](WkeView view) { return wkeRunJSW(view, WidePointer(script)); });
+}
+
+WkeExecState EngineView::GlobalExec() { return WithView<WkeExecState>(webView_, nullptr, wkeGlobalExec); }
+
+Bytes EngineView::CaptureBitmap() { return WithView(webView_, Bytes(), CaptureWholePage); }
