@@ -4,7 +4,6 @@
 
 #include "answerbank/RichEditBox.h"
 #include "answerbank/StandardFormatting.h"
-#include "app/WindowDescription.h"
 #include "platform/Automation.h"
 #include "platform/Clipboard.h"
 #include "platform/MessagePump.h"
@@ -63,7 +62,7 @@ std::string ImportWordDocument(const std::string& gbkPath) { return ImportWordDo
 void OnFilesDropped(const DroppedPaths& paths) {
   const DocumentImportControls c = importControls;
   if (!IsWindow(c.answerBank)) return;
-  c.setCurrentPage(kLocalSearchPage);
+  c.setCurrentPage(c.answerBankPage);
   c.tabClicked();
   RichEditBox box(c.answerBank);
   box.SetContent(kImportWaitingText);

@@ -18,6 +18,9 @@ struct DocumentImportControls {
   std::function<void()> tabClicked;
   // Sets the interval of the delayed-paste timer; 0 stops it.
   std::function<void(int intervalMs)> setPasteTimer;
+  // The page of the tab control that shows the answer bank, set as the current
+  // page when a drop arrives.
+  int answerBankPage = 1;
 };
 
 void SetDocumentImportControls(const DocumentImportControls& controls);

@@ -1,4 +1,5 @@
-// The local search of the answer bank and the stepping through its occurrences.
+// The local search of the answer bank and the stepping through its occurrences,
+// on the state handed over with SetSearchState (answerbank/SearchState.h).
 #pragma once
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 
 #include "answerbank/RichCharCount.h"
 #include "answerbank/RichEditBox.h"
-#include "app/Globals.h"
+#include "answerbank/SearchState.h"
 #include "platform/Controls.h"
 #include "platform/MessagePump.h"
 
@@ -18,7 +18,9 @@ constexpr long long kSliceCharacters = 5000;
 }  // namespace
 
 bool FormatWholeBox(HWND window) {
-  TextFormat& standard = Globals().standardFormat;
+  SearchState* const state = CurrentSearchState();
+  if (!state) return false;
+  TextFormat& standard = state->standardFormat;
   SetPlainBlack(standard);
 
   RichEditBox box(window);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "answerbank/DocumentImport.h"
+#include "platform/BaseWindow.h"
 #include "platform/ComObject.h"
 #include "platform/Handles.h"
 #include "platform/Text.h"
@@ -67,17 +68,12 @@ DroppedPaths PathsOf(const std::vector<std::wstring>& names) {
   return DroppedPaths{JoinDroppedPaths(gbk), JoinDroppedPaths(names)};
 }
 
-class FileDropTarget final : public ComObject<IDropTarget> {
+// The drop's paths are delivered through a message to the relay window, once
+// the drop itself has returned.
+class FileDropTarget final : public ComObject<IDropTarget>, public BaseWindow<FileDropTarget> {
  public:
   explicit FileDropTarget(FilesDroppedHandler handler) : handler_(std::move(handler)) {
-    WNDCLASSEXW cls{};
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = &FileDropTarget::RelayProc;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = kRelayClass;
-    RegisterClassExW(&cls);  // fails harmlessly when it is there already
-    relay_.Reset(CreateWindowExW(0, kRelayClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr));
-    SetWindowLongPtrW(relay_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    relay_.Reset(CreateMessageWindow(kRelayClass));
   }
   FileDropTarget(const FileDropTarget&) = delete;
   FileDropTarget& operator=(const FileDropTarget&) = delete;
@@ -124,9 +120,10 @@ class FileDropTarget final : public ComObject<IDropTarget> {
     Release();
   }
 
-  static LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  friend class BaseWindow<FileDropTarget>;
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kDeliverDrop) {
-      if (auto* self = reinterpret_cast<FileDropTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA))) self->Deliver();
+      Deliver();
       return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

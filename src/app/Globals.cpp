@@ -7,8 +7,14 @@ std::unique_ptr<GlobalObjects>& Instance() {
 }
 }  // namespace
 
-void GlobalInit() { Instance() = std::make_unique<GlobalObjects>(); }
+void GlobalInit() {
+  Instance() = std::make_unique<GlobalObjects>();
+  SetSearchState(Instance().get());
+}
 
-void ExitCleanup() { Instance().reset(); }
+void ExitCleanup() {
+  SetSearchState(nullptr);
+  Instance().reset();
+}
 
 GlobalObjects& Globals() { return *Instance(); }

@@ -2,42 +2,24 @@
 #pragma once
 #include <windows.h>
 
-#include <cstdint>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "answerbank/TextFormat.h"
+#include "answerbank/SearchState.h"
 #include "app/WindowGeometry.h"
 #include "enginehost/EngineView.h"
 #include "platform/Handles.h"
+#include "websearch/ScreenCapture.h"
 
-struct ScreenPoint {
-  int32_t x = 0;
-  int32_t y = 0;
-};
-
-
-using OccurrencePieceList = std::vector<std::string>;
-
-struct GlobalObjects {
+// The local search's state is one of the program's objects: GlobalInit hands
+// it to the answer bank, ExitCleanup takes it back.
+struct GlobalObjects : SearchState {
   // The one WebKit view; no engine call until the main window creates it.
   EngineView engineView;
-  ScreenPoint pressPoint;
-  TextFormat standardFormat = DefaultTextFormat();
-  // Shared so that a navigation still running keeps the pieces it started with
-  // when a new search replaces them.
-  std::shared_ptr<const OccurrencePieceList> occurrencePieces = std::make_shared<OccurrencePieceList>();
-  TextFormat highlightFormat = DefaultTextFormat();
-
-  WindowsHook captureHook;
   WindowsHook messageHook;
+  // From the main window's creation on.
+  std::unique_ptr<ScreenCapture> capture;
   int captureArmed = 0;
   WindowRectangle windowRect;
-  int searchPosition = 0;
-  int currentOccurrence = 0;
-  // Counts searches, so a search that finds a newer one started in its middle stops.
-  unsigned searchGeneration = 0;
 };
 
 void GlobalInit();

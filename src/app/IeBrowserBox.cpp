@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "platform/BaseWindow.h"
 #include "platform/Handles.h"
 #include "platform/Text.h"
 
@@ -110,7 +111,7 @@ class RefCount {
 
 }  // namespace
 
-struct IeBrowserBox::Impl {
+struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
   // Which of the two new-window events opened the request being answered.
   enum class NewWindowEvent { kNone, kNewWindow2, kNewWindow3 };
 
@@ -288,6 +289,16 @@ struct IeBrowserBox::Impl {
     window.Reset();
   }
 
+  // The container window, with this object behind it.
+  bool CreateContainer(HWND parent, int x, int y, int width, int height, int controlId) {
+    const WindowClassLook look{LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)),
+                               reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)};
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    window.Reset(CreateObjectWindow(kBoxClassName, look, 0, L"", style, x, y, width, height, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId))));
+    return window.Get() != nullptr;
+  }
+
   // Takes back every reference handed to the control and lets the control go. Runs from
   // Destroy and from the container's WM_DESTROY, when the control's window still exists.
   void ReleaseControl() {
@@ -417,17 +428,15 @@ struct IeBrowserBox::Impl {
     Navigate(url);
   }
 
-  bool HandleMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT* result) {
+  LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
       case WM_SIZE:
         FitControl();
-        *result = 0;
-        return true;
+        return 0;
       case WM_SETFOCUS:
         // Focus given to the box itself (a page switch, Tab) belongs to the page in it.
         UiActivate();
-        *result = 0;
-        return true;
+        return 0;
       case kMsgNavigatePending:
         if (navigationPending) {
           navigationPending = false;
@@ -435,23 +444,21 @@ struct IeBrowserBox::Impl {
           pendingUrl.clear();
           Navigate(url);
         }
-        *result = 0;
-        return true;
+        return 0;
       case kMsgNewWindowDone:
         openRequest = NewWindowEvent::kNone;
-        *result = 0;
-        return true;
+        return 0;
       case WM_DESTROY:
         // The parent may be going away first: the control must leave while its window lives.
         ReleaseControl();
-        return false;
+        break;
       case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         if (window.Get() == hwnd) window.Release();
-        return false;
+        break;
       default:
-        return false;
+        break;
     }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 
   OwnedWindow window;
@@ -477,32 +484,6 @@ struct IeBrowserBox::Impl {
   EventSink sink;
 };
 
-namespace {
-
-LRESULT CALLBACK BoxWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* box = reinterpret_cast<IeBrowserBox::Impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  LRESULT result = 0;
-  if (box && box->HandleMessage(hwnd, msg, wParam, lParam, &result)) return result;
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-bool RegisterBoxClass(HINSTANCE instance) {
-  WNDCLASSEXW cls{};
-  cls.cbSize = sizeof cls;
-  cls.lpfnWndProc = BoxWindowProc;
-  cls.hInstance = instance;
-  cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  cls.lpszClassName = kBoxClassName;
-  return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
-}  // namespace
-
 IeBrowserBox::IeBrowserBox() : impl_(std::make_unique<Impl>()) {}
 IeBrowserBox::~IeBrowserBox() = default;
 IeBrowserBox::IeBrowserBox(IeBrowserBox&&) noexcept = default;
@@ -511,13 +492,7 @@ IeBrowserBox& IeBrowserBox::operator=(IeBrowserBox&&) noexcept = default;
 bool IeBrowserBox::Create(HWND parent, int x, int y, int width, int height, int controlId) {
   if (!impl_ || impl_->window.Get()) return false;
   Impl& box = *impl_;
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (!RegisterBoxClass(instance)) return false;
-
-  box.window.Reset(CreateWindowExW(0, kBoxClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                                   x, y, width, height, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance, &box));
-  if (!box.window.Get()) return false;
+  if (!box.CreateContainer(parent, x, y, width, height, controlId)) return false;
 
   if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                               box.oleObject.PutVoid()))) {

@@ -9,7 +9,9 @@
 #include "answerbank/DocumentImport.h"
 #include "answerbank/LocalSearch.h"
 #include "answerbank/Notepad.h"
+#include "app/ControlNames.h"
 #include "app/DropTarget.h"
+#include "app/SearchRouting.h"
 #include "app/WindowDescription.h"
 #include "platform/Controls.h"
 #include "platform/Text.h"
@@ -29,17 +31,6 @@ GdiObject MakeFont(int characterHeight, int charset, const wchar_t* face) {
                                face));
 }
 
-void RegisterShapeBoxClass(HINSTANCE instance) {
-  WNDCLASSEXW shape{};
-  shape.cbSize = sizeof shape;
-  shape.lpfnWndProc = DefWindowProcW;
-  shape.hInstance = instance;
-  shape.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  shape.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-  shape.lpszClassName = kShapeBoxClass;
-  RegisterClassExW(&shape);
-}
-
 }  // namespace
 
 MainWindow& MainWindow::Instance() {
@@ -48,24 +39,17 @@ MainWindow& MainWindow::Instance() {
 }
 
 bool MainWindow::Create(HINSTANCE instance, int showCommand) {
-  instance_ = instance;
-  RegisterShapeBoxClass(instance);
-  WNDCLASSEXW cls{};
-  cls.cbSize = sizeof cls;
-  cls.lpfnWndProc = &MainWindow::WindowProc;
-  cls.hInstance = instance;
-  cls.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
-  cls.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
-                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-  cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  cls.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  cls.lpszClassName = kWindowClass;
-  if (!RegisterClassExW(&cls)) return false;
+  const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  RegisterWindowClass(kShapeBoxClass, DefWindowProcW, {arrow, GetSysColorBrush(COLOR_WINDOW)});
+  WindowClassLook look{arrow, GetSysColorBrush(COLOR_BTNFACE)};
+  look.icon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
+  look.smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
 
   const MainWindowDesc& desc = MainWindowDescription();
   const std::wstring title = GbkToWide(desc.title);
-  window_ = CreateWindowExW(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, desc.outer.left,
-                            desc.outer.top, desc.outer.width, desc.outer.height, nullptr, nullptr, instance, this);
+  window_ = CreateObjectWindow(kWindowClass, look, 0, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                               desc.outer.left, desc.outer.top, desc.outer.width, desc.outer.height, nullptr);
   if (!window_) return false;
   CreateControls();
   Raise(kMainWindowName, Event::Created);
@@ -78,7 +62,7 @@ bool MainWindow::Create(HINSTANCE instance, int showCommand) {
 }
 
 HWND MainWindow::Control(const char* name) const {
-  if (SameName(name, "选择夹1")) return tab_;
+  if (SameName(name, MainWindowDescription().tabName)) return tab_;
   const auto found = controls_.find(name);
   return found == controls_.end() ? nullptr : found->second;
 }
@@ -117,9 +101,10 @@ bool MainWindow::HasBinding(const char* control, Event event) const {
 void MainWindow::CreateControls() {
   uiFont_ = MakeFont(12, kGb2312Charset, L"宋体");
   const MainWindowDesc& desc = MainWindowDescription();
+  const HMENU tabId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.tabId));
   tab_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, desc.tab.left,
-                         desc.tab.top, desc.tab.width, desc.tab.height, window_,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.tabId)), instance_, nullptr);
+                         desc.tab.top, desc.tab.width, desc.tab.height, window_, tabId, GetModuleHandleW(nullptr),
+                         nullptr);
   SendMessageW(tab_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.Get()), FALSE);
   for (size_t i = 0; i < desc.pageCaptions.size(); ++i) {
     std::wstring caption = GbkToWide(desc.pageCaptions[i]);
@@ -152,10 +137,20 @@ void MainWindow::CreateControls() {
   SendMessageW(tab_, TCM_SETCURSEL, static_cast<WPARAM>(desc.startPage), 0);
   ShowPage(desc.startPage);
 
-  SetLocalSearchControls({Control("编辑框1"), Control("编辑框2"), Control("标签3")});
-  SetNotepadControls({Control("编辑框3"), Control("标签4")});
-  SetDocumentImportControls({Control("编辑框2"), [this](int page) { SetCurrentPage(page); }, OnTabClicked,
-                             [this](int intervalMs) { SetTimerInterval("时钟2", intervalMs); }});
+  ConnectSubsystems();
+}
+
+void MainWindow::ConnectSubsystems() {
+  SetLocalSearchControls({Control(ctl::kSearchBox), Control(ctl::kAnswerBank), Control(ctl::kSearchStatus)});
+  SetNotepadControls({Control(ctl::kNotepadBox), Control(ctl::kNotepadStatus)});
+  SetDocumentImportControls({Control(ctl::kAnswerBank), [this](int page) { SetCurrentPage(page); }, OnTabClicked,
+                             [this](int intervalMs) { SetTimerInterval(ctl::kPasteTimer, intervalMs); },
+                             kLocalSearchPage});
+  WebSearchControls web;
+  web.searchBox = Control(ctl::kSearchBox);
+  static_assert(ctl::kEngineBoxes.size() == kEngineCount);
+  for (int i = 0; i < kEngineCount; ++i) web.engineBoxes[i] = Control(ctl::kEngineBoxes[i]);
+  SetWebSearchControls(web);
 }
 
 HWND MainWindow::CreateControl(const ControlDesc& desc) {
@@ -167,16 +162,17 @@ HWND MainWindow::CreateControl(const ControlDesc& desc) {
   HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id));
   const std::wstring caption = GbkToWide(desc.caption);
   const DWORD child = WS_CHILD | WS_CLIPSIBLINGS;
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
 
   auto make = [&](DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style) {
-    HWND control = CreateWindowExW(exStyle, cls, text, child | style, x, y, w, h, window_, id, instance_, nullptr);
+    HWND control = CreateWindowExW(exStyle, cls, text, child | style, x, y, w, h, window_, id, instance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.Get()), FALSE);
     return control;
   };
 
   switch (desc.kind) {
     case ControlKind::Label: {
-      const std::wstring text = SameName(desc.name, "标签1") ? GbkToWide(WelcomeText()) : caption;
+      const std::wstring text = SameName(desc.name, ctl::kWelcomeLabel) ? GbkToWide(WelcomeText()) : caption;
       HWND label = make(0, L"STATIC", text.c_str(), WS_GROUP | SS_LEFT | SS_NOPREFIX);
       if (desc.font.characterHeight > 0) {
         welcomeFont_ = MakeFont(desc.font.characterHeight, desc.font.charset, L"");
@@ -191,7 +187,7 @@ HWND MainWindow::CreateControl(const ControlDesc& desc) {
     }
     case ControlKind::RadioButton: {
       // The three radio buttons form one group, opened by the first of them.
-      const DWORD group = SameName(desc.name, "单选框1") ? (WS_GROUP | WS_TABSTOP) : 0;
+      const DWORD group = SameName(desc.name, ctl::kCaptureToLocalRadio) ? (WS_GROUP | WS_TABSTOP) : 0;
       HWND radio = make(0, L"BUTTON", caption.c_str(), group | BS_AUTORADIOBUTTON);
       SetChecked(radio, desc.checked);
       return radio;
@@ -225,7 +221,7 @@ HWND MainWindow::CreateControl(const ControlDesc& desc) {
       browser_.SetNewWindowHandler([this](const std::string& eventUrl) {
         NewWindowRequest& request = CurrentNewWindowRequest();
         request = NewWindowRequest{eventUrl, true};
-        Raise("超文本浏览框1", Event::NewWindowRequested);
+        Raise(ctl::kIeBrowser, Event::NewWindowRequested);
         return request.allowed;
       });
       return browser_.Window();
@@ -265,14 +261,7 @@ void MainWindow::OnSizeMessage() {
   Raise(kMainWindowName, Event::SizeChanged);
 }
 
-LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  MainWindow& self = Instance();
-  if (message == WM_NCCREATE) self.window_ = window;
-  if (self.window_ != window) return DefWindowProcW(window, message, wParam, lParam);
-  return self.HandleMessage(message, wParam, lParam);
-}
-
-LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED) {
@@ -284,7 +273,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (header->hwndFrom == tab_) {
         if (header->code == TCN_SELCHANGE) ShowPage(CurrentPage());
         // The click comes with the button's release, after the page switch it caused.
-        if (header->code == NM_CLICK) Raise("选择夹1", Event::Clicked);
+        if (header->code == NM_CLICK) Raise(ctl::kTabs, Event::Clicked);
       }
       return 0;
     }
@@ -327,6 +316,6 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       PostQuitMessage(0);
       return 0;
     default:
-      return DefWindowProcW(window_, message, wParam, lParam);
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }

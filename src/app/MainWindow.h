@@ -8,9 +8,10 @@
 
 #include "app/Events.h"
 #include "app/IeBrowserBox.h"
+#include "platform/BaseWindow.h"
 #include "platform/Handles.h"
 
-class MainWindow {
+class MainWindow : public BaseWindow<MainWindow> {
  public:
   static MainWindow& Instance();
 
@@ -32,17 +33,18 @@ class MainWindow {
   void Raise(const char* control, Event event);
 
  private:
+  friend class BaseWindow<MainWindow>;
   MainWindow() = default;
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   HWND CreateControl(const struct ControlDesc& desc);
+  // Hands each subsystem the controls and callbacks it works with.
+  void ConnectSubsystems();
   void ShowPage(int page);
   void OnSizeMessage();
   const char* NameOfId(int id) const;
   bool HasBinding(const char* control, Event event) const;
 
-  HINSTANCE instance_ = nullptr;
   HWND window_ = nullptr;
   HWND tab_ = nullptr;
   std::map<std::string, HWND> controls_;

@@ -1,31 +1,32 @@
 #include "app/ShellHandlers.h"
 
+#include "app/ControlNames.h"
 #include "app/DropTarget.h"
+#include "app/EngineBootstrap.h"
 #include "app/Globals.h"
 #include "app/MainWindow.h"
 #include "app/ResizeLayout.h"
+#include "app/SearchRouting.h"
 #include "app/WindowOptions.h"
-#include "enginehost/EngineBootstrap.h"
 #include "platform/Controls.h"
-#include "websearch/ScreenCapture.h"
 
 void OnWindowCreated() {
   const HWND main = MainWindow::Instance().Handle();
   RECT rect{};
   GetWindowRect(main, &rect);
   ApplyAlpha(main, 200);
-  InstallCaptureHook();
+  StartScreenCapture();
   // Files dropped anywhere on the window; the result is not looked at.
   RegisterFileDropTarget(main, [](const DroppedPaths& paths) {
     CurrentDroppedPaths() = paths;
-    MainWindow::Instance().Raise("拖放对象1", Event::FilesDropped);
+    MainWindow::Instance().Raise(ctl::kDropTarget, Event::FilesDropped);
   });
   StoreWindowRect(rect);
   Globals().captureArmed = 1;
   StartEngine();
 }
 
-void OnCloseRequested() { RemoveCaptureHook(); }
+void OnCloseRequested() { StopScreenCapture(); }
 
 void OnWindowResized() {
   MainWindow& main = MainWindow::Instance();

@@ -59,6 +59,7 @@ struct MainWindowDesc {
   ControlRect outer;     // screen coordinates
   ControlRect tab;       // client coordinates of the main window
   int tabId;
+  const char* tabName;   // the tab control's name, GBK; it has no row of its own
   std::vector<const char*> pageCaptions;
   int startPage;
 };

@@ -1,5 +1,6 @@
 #include "app/WindowOptions.h"
 
+#include "app/ControlNames.h"
 #include "app/Globals.h"
 #include "app/MainWindow.h"
 #include "platform/Controls.h"
@@ -35,11 +36,11 @@ void BringMainWindowToFront() {
 }
 
 void OnTransparencyToggled() {
-  const bool translucent = IsChecked(ControlNamed("选择框2"));
-  ApplyAlpha(MainHandle(), translucent ? SliderPosition(ControlNamed("滑块条1")) : 255);
+  const bool translucent = IsChecked(ControlNamed(ctl::kTranslucentBox));
+  ApplyAlpha(MainHandle(), translucent ? SliderPosition(ControlNamed(ctl::kAlphaSlider)) : 255);
 }
 
-void OnAlphaSlider() { ApplyAlpha(MainHandle(), SliderPosition(ControlNamed("滑块条1"))); }
+void OnAlphaSlider() { ApplyAlpha(MainHandle(), SliderPosition(ControlNamed(ctl::kAlphaSlider))); }
 
 void OnWindowMoved() { RecordWindowRect(); }
 
@@ -48,9 +49,9 @@ void OnHoverTick() {
   GetCursorPos(&cursor);
   GlobalObjects& g = Globals();
   if (IsInside(g.windowRect, cursor.x, cursor.y)) {
-    if (IsChecked(ControlNamed("选择框1"))) BringMainWindowToFront();
+    if (IsChecked(ControlNamed(ctl::kAutoRaiseBox))) BringMainWindowToFront();
     g.captureArmed = 0;
-  } else if (IsChecked(ControlNamed("选择框3"))) {
+  } else if (IsChecked(ControlNamed(ctl::kCaptureBox))) {
     g.captureArmed = 1;
   }
 }

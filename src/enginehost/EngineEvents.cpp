@@ -4,9 +4,11 @@
 
 #include "enginehost/CallbackTable.h"
 #include "enginehost/Trampolines.h"
+#include "enginehost/WideText.h"
 #include "enginehost/WindowFeatures.h"
 #include "enginehost/WkeApi.h"
 #include "platform/Handles.h"
+#include "platform/Text.h"
 
 #if defined(_WIN64)
 // Here the trampoline jumps straight into the adapter, so each adapter must have
@@ -38,26 +40,7 @@ Callback CallbackFrom(void* trampoline) {
 
 }  // namespace
 
-std::string EngineStringToText(WkeString string) {
-  const wchar_t* wide = wkeGetStringW(string);
-  if (!wide) return {};
-  const int length = WideCharToMultiByte(936, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string text(static_cast<size_t>(length), ' ');
-  if (WideCharToMultiByte(936, 0, wide, -1, text.data(), length, nullptr, nullptr) == 0) return {};
-  text.resize(static_cast<size_t>(length) - 1);  // the terminator the conversion wrote
-  return text;
-}
-
-std::wstring TextToUtf16(const char* text) {
-  const char* source = text ? text : "";
-  const int units = MultiByteToWideChar(936, 0, source, -1, nullptr, 0);
-  if (units <= 0) return {};
-  std::wstring wide(static_cast<size_t>(units), L'\0');
-  if (MultiByteToWideChar(936, 0, source, -1, wide.data(), units) == 0) return {};
-  wide.resize(static_cast<size_t>(units) - 1);
-  return wide;
-}
+std::string EngineStringToText(WkeString string) { return ToGbk(wkeGetStringW(string)); }
 
 void __stdcall TextAdapter(WkeView, void* handler, WkeString text) {
   if (!handler) return;
@@ -78,8 +61,8 @@ bool __stdcall PromptBoxAdapter(WkeView, void* handler, WkeString message, WkeSt
   const std::string defaultText = EngineStringToText(defaultValue);
   const char* answer = HandlerFrom<PromptBoxHandler>(handler)(messageText.c_str(), defaultText.c_str());
   if (!answer) return false;
-  const std::wstring wide = TextToUtf16(answer);
-  wkeSetStringW(result, wide.c_str(), static_cast<size_t>(lstrlenW(wide.c_str())));
+  const std::wstring wide = GbkToWide(answer);
+  wkeSetStringW(result, wide.c_str(), wide.size());
   return true;
 }
 

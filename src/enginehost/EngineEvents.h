@@ -57,5 +57,3 @@ bool RegisterEvent(WkeView view, const TrampolineTable& trampolines, int index, 
 
 // An engine string as GBK text; a string without text gives "".
 std::string EngineStringToText(WkeString string);
-// GBK text as UTF-16; a failed conversion gives the empty text.
-std::wstring TextToUtf16(const char* text);

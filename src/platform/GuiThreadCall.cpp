@@ -9,13 +9,7 @@ constexpr UINT kRunMessage = WM_APP + 0x31;
 
 bool GuiThreadCaller::Create() {
   if (window_) return true;
-  WNDCLASSEXW cls{};
-  cls.cbSize = sizeof cls;
-  cls.lpfnWndProc = &GuiThreadCaller::WindowProc;
-  cls.hInstance = GetModuleHandleW(nullptr);
-  cls.lpszClassName = kClassName;
-  RegisterClassExW(&cls);  // fails harmlessly when already registered
-  window_.Reset(CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr));
+  window_.Reset(CreateMessageWindow(kClassName));
   threadId_ = GetCurrentThreadId();
   target_ = window_.Get();
   return static_cast<bool>(window_);
@@ -38,7 +32,7 @@ void GuiThreadCaller::Destroy() {
   threadId_ = 0;
 }
 
-LRESULT CALLBACK GuiThreadCaller::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT GuiThreadCaller::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kRunMessage) {
     (*reinterpret_cast<const std::function<void()>*>(lParam))();
     return 1;

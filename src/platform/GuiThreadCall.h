@@ -6,9 +6,10 @@
 #include <atomic>
 #include <functional>
 
+#include "platform/BaseWindow.h"
 #include "platform/Handles.h"
 
-class GuiThreadCaller {
+class GuiThreadCaller : public BaseWindow<GuiThreadCaller> {
  public:
   // On the GUI thread: makes the hidden message window the calls go through.
   bool Create();
@@ -18,7 +19,8 @@ class GuiThreadCaller {
   void Destroy();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend class BaseWindow<GuiThreadCaller>;
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   OwnedWindow window_;
   // What other threads read: cleared before the window goes.
   std::atomic<HWND> target_{nullptr};

@@ -18,9 +18,9 @@ void AppendEscaped(std::string& out, unsigned char c) {
 
 const std::array<SearchEngine, kEngineCount>& SearchEngines() {
   static const std::array<SearchEngine, kEngineCount> engines = {{
-      {"选择框4", "www.baidu.com", "/s?wd=", false},
-      {"选择框5", "www.sogou.com", "/web?query=", false},
-      {"选择框6", "www.so.com", "/s?q=", true},
+      {"www.baidu.com", "/s?wd=", false},
+      {"www.sogou.com", "/web?query=", false},
+      {"www.so.com", "/s?q=", true},
   }};
   return engines;
 }

@@ -1,11 +1,10 @@
 // The three web-search engines, their query URLs and the rule that keeps
-// exactly one of their check boxes ticked. No Windows header: tested natively.
+// exactly one of them chosen. No Windows header: tested natively.
 #pragma once
 #include <array>
 #include <string>
 
 struct SearchEngine {
-  const char* checkBox;  // GBK control name of the engine's check box
   const char* host;
   const char* queryPrefix;  // path and query key, up to the search text
   bool percentEncodeAll;    // true: PercentEncode; false: only the URL's own delimiters escaped

@@ -1,14 +1,12 @@
 #include "websearch/WebSearch.h"
 
-#include "app/Globals.h"
-#include "app/MainWindow.h"
-#include "app/WindowDescription.h"
 #include "platform/Controls.h"
-#include "websearch/QueryUrl.h"
 
 namespace {
 
-HWND EngineBox(int i) { return MainWindow::Instance().Control(SearchEngines()[i].checkBox); }
+WebSearchControls webSearchControls;
+
+HWND EngineBox(int i) { return webSearchControls.engineBoxes[static_cast<size_t>(i)]; }
 
 EngineChoice ReadEngineChoice() {
   EngineChoice choice{};
@@ -24,23 +22,15 @@ void WriteEngineChoice(const EngineChoice& choice) {
 
 }  // namespace
 
-void OnTabClicked() {
-  MainWindow& main = MainWindow::Instance();
-  WriteEngineChoice(NormalizeEngineChoice(ReadEngineChoice()));
+void SetWebSearchControls(const WebSearchControls& controls) { webSearchControls = controls; }
 
-  if (main.CurrentPage() == kIeBrowserPage) {
-    for (int i = 0; i < kEngineCount; ++i) {
-      if (!IsChecked(EngineBox(i))) continue;
-      const std::string searchText = GetWindowTextGbk(main.Control("编辑框1"));
-      main.Browser().SetAddress(QueryUrl(SearchEngines()[i], searchText));
-    }
-  }
-  if (main.CurrentPage() == kWebKitPage) {
-    for (int i = 0; i < kEngineCount; ++i) {
-      if (!IsChecked(EngineBox(i))) continue;
-      const std::string searchText = GetWindowTextGbk(main.Control("编辑框1"));
-      Globals().engineView.LoadURL(QueryUrl(SearchEngines()[i], searchText));
-    }
+void KeepAnEngineChosen() { WriteEngineChoice(NormalizeEngineChoice(ReadEngineChoice())); }
+
+void OpenChosenEngines(const std::function<void(const std::string& url)>& open) {
+  for (int i = 0; i < kEngineCount; ++i) {
+    if (!IsChecked(EngineBox(i))) continue;
+    const std::string searchText = GetWindowTextGbk(webSearchControls.searchBox);
+    open(QueryUrl(SearchEngines()[i], searchText));
   }
 }
 

@@ -17,9 +17,6 @@ TEST(PercentEncode, KeepsOnlyAsciiLettersAndDigits) {
 
 TEST(QueryUrl, EachEngineWithItsHostAndKey) {
   const auto& engines = SearchEngines();
-  EXPECT_STREQ(engines[0].checkBox, "选择框4");
-  EXPECT_STREQ(engines[1].checkBox, "选择框5");
-  EXPECT_STREQ(engines[2].checkBox, "选择框6");
   EXPECT_EQ(QueryUrl(engines[0], "abc"), "https://www.baidu.com/s?wd=abc");
   EXPECT_EQ(QueryUrl(engines[1], "abc"), "https://www.sogou.com/web?query=abc");
   EXPECT_EQ(QueryUrl(engines[2], "abc"), "https://www.so.com/s?q=abc");

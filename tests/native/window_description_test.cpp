@@ -3,8 +3,10 @@
 #include <set>
 #include <string>
 
+#include "app/ControlNames.h"
 #include "app/ResizeLayout.h"
 #include "app/WindowDescription.h"
+#include "websearch/QueryUrl.h"
 
 namespace {
 
@@ -59,6 +61,29 @@ TEST(WindowDescription, SliderAndTimersStartAsDescribed) {
   EXPECT_EQ(FindControl("标签1")->font.characterHeight, 19);
   EXPECT_EQ(FindControl("标签1")->font.charset, kGb2312Charset);
   EXPECT_EQ(FindControl("no such control"), nullptr);
+}
+
+// The names the code looks controls up by, events bound to included: a typo
+// would otherwise find no window, or bind a handler to nothing.
+TEST(ControlNames, EveryNameTheCodeUsesIsInTheWindowTable) {
+  const std::string tab = MainWindowDescription().tabName;
+  EXPECT_EQ(std::string(ctl::kTabs), tab);
+  std::set<std::string> seen;
+  for (const char* name : ctl::kAll) {
+    EXPECT_TRUE(FindControl(name) != nullptr || name == tab) << "no control named " << name;
+    EXPECT_TRUE(seen.insert(name).second) << "named twice: " << name;
+  }
+  for (const ResizedControl& c : ResizeLayout(800, 600)) EXPECT_TRUE(seen.count(c.name)) << c.name;
+  // Box i is engine i's: its caption names the engine whose host it opens.
+  static_assert(ctl::kEngineBoxes.size() == kEngineCount);
+  const char* const names[kEngineCount][2] = {{"百度", "baidu"}, {"搜狗", "sogou"}, {"360", "www.so.com"}};
+  for (int i = 0; i < kEngineCount; ++i) {
+    const ControlDesc* box = FindControl(ctl::kEngineBoxes[i]);
+    ASSERT_NE(box, nullptr) << ctl::kEngineBoxes[i];
+    EXPECT_EQ(box->kind, ControlKind::CheckBox);
+    EXPECT_EQ(std::string(box->caption).find(names[i][0]), 0u) << box->caption;
+    EXPECT_NE(std::string(SearchEngines()[i].host).find(names[i][1]), std::string::npos) << SearchEngines()[i].host;
+  }
 }
 
 TEST(WelcomeText, FiveParagraphsEachOpenedByTwoIdeographicSpaces) {

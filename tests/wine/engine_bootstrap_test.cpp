@@ -3,10 +3,10 @@
 // new-window handler, and what StopEngine leaves behind.
 #include <string>
 
+#include "app/EngineBootstrap.h"
 #include "app/Globals.h"
 #include "check.h"
 #include "engine_support.h"
-#include "enginehost/EngineBootstrap.h"
 #include "view_support.h"
 
 namespace {

@@ -1,5 +1,6 @@
-#include "enginehost/EngineBootstrap.h"
+#include "app/EngineBootstrap.h"
 
+#include "app/ControlNames.h"
 #include "app/Globals.h"
 #include "app/MainWindow.h"
 #include "enginehost/EngineView.h"
@@ -10,7 +11,7 @@ void StartEngine() {
   InstallMessageHook();
   SetProcessAffinityMask(GetCurrentProcess(), 1);
   EngineView& view = Globals().engineView;
-  view.Create(MainWindow::Instance().Control("外形框1"));
+  view.Create(MainWindow::Instance().Control(ctl::kWebKitBox));
   view.OnCreateView(NewWindowHandler);
 }
 

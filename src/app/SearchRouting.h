@@ -1,0 +1,15 @@
+// Which search answers what: a click on the tab strip loads the search text
+// into the current page's browser, and a captured text is searched where the
+// radio buttons say.
+#pragma once
+
+// The tab strip's click handler.
+void OnTabClicked();
+
+// From the main window's creation to its close: the screen word capture, with
+// the main window as its clipboard owner.
+void StartScreenCapture();
+void StopScreenCapture();
+
+// The capture check box's click handler.
+void OnCaptureToggled();
