@@ -8,14 +8,16 @@
 //
 // Which passages are reported, with d the smallest distance of any passage
 // (reported only when d <= maxDistance):
-// - Ends are taken greedily left to right: a character ends a passage when the
-//   best passage ending there has distance d and one of those passages starts
-//   after the previous reported passage's end. Passages therefore never
-//   overlap, and of several ends in a row the first is taken.
+// - Ends are taken greedily left to right: a character ends a passage when a
+//   passage of distance d ends there and starts after the end of the previous
+//   reported passage. Passages therefore never overlap, and of several ends in
+//   a row the first is taken.
 // - Of the starts reaching d for an end, the last one (the shortest passage):
 //   the text around a passage is usually the neighbouring answer, and a
 //   question's extra words at its edges should not pull that text into the
-//   highlight.
+//   highlight. Together with the first end, this makes every passage of two or more
+//   characters begin and end on a character equal to the question's there; a
+//   changed character at either edge stays outside.
 // The start is found by running the same bit-vector computation backwards from
 // the end, with the pattern reversed and the passage's end anchored.
 #pragma once
