@@ -96,7 +96,7 @@ if [ "$test_state" -le 1 ]; then
   if tavrel_start_xvfb; then
     echo "virtual display $DISPLAY"
     tavrel_make_prefix && tavrel_at_exit '"$WINESERVER" -k 2>/dev/null'
-    if [ -f "$WINEPREFIX/.tavrel-ready" ]; then
+    if tavrel_prefix_ready; then
       run_ctest "$test_dir" wine
     else
       problems+=("the Wine prefix could not be made")
