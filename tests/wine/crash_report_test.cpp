@@ -1,13 +1,14 @@
 // A test program that fails on purpose, run by expect_crash.sh: a failed
-// REQUIRE ends its case before the line that depends on it, and a crash ends
-// the program at once, reported with the case and the address. The argument
-// says where it crashes:
+// REQUIRE ends its case before the line that depends on it, so does an
+// exception, and a crash ends the program at once, reported with the case and
+// the address. The argument says where it crashes:
 //   main        in the main thread, inside a case;
 //   thread      in a thread of its own, while a case waits for it;
 //   unreported  before any case runs, where only Wine itself reports it.
 #include <windows.h>
 
 #include <cstring>
+#include <stdexcept>
 
 #include "check.h"
 
@@ -21,6 +22,8 @@ TEST(AFailedRequireEndsItsCase) {
   REQUIRE(missing != nullptr);
   *missing = 1;  // would crash: never reached
 }
+
+TEST(AnExceptionEndsItsCaseAndTheNextOneRuns) { throw std::runtime_error("thrown on purpose"); }
 
 DWORD WINAPI CrashingThread(void*) {
   *nowhere = 2;
