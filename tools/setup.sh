@@ -23,6 +23,14 @@ packages=(
 if [ "$native" = amd64 ]; then
   packages+=(gcc-multilib g++-multilib qemu-user-static)
 fi
+# 32-bit Wine loads the i386 builds of the GL and X libraries, which a
+# no-recommends wine32:i386 does not bring; without them Direct3D 9 and Direct2D
+# cannot start and X drawing loses features. They go in wherever wine32:i386
+# does, whether or not this kernel runs 32-bit code today: they are small, and
+# whether it does is a setting of the machine (a check here would need Wine
+# installed first), so a machine that later runs the 32-bit build finds them.
+packages+=(libgl1:i386 libglx-mesa0:i386 libxrender1:i386 libxcomposite1:i386 libxcursor1:i386
+           libxi6:i386 libxrandr2:i386 libxinerama1:i386 libxxf86vm1:i386 libxfixes3:i386)
 
 # Wine takes its ANSI code page from the Unix locale; the end-to-end tests run
 # the program under code page 936 with this one.

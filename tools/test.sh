@@ -1,6 +1,8 @@
 #!/bin/bash
 # Builds everything and runs every test:
-#   1. native build of the platform-free logic and its unit tests;
+#   1. native build of the platform-free logic and its unit tests, then the
+#      same tests built again with the address and undefined-behaviour
+#      sanitizers and the library's own container checks;
 #   2. cross build of the product, build/win32 (always: it must build even
 #      where it cannot run), and on machines that cannot run 32-bit code also
 #      build/win64, the same sources for 64-bit Windows;
@@ -74,6 +76,15 @@ step "native build and tests"
 configure_and_build build/native
 [ $? -le 1 ] && run_ctest build/native native
 
+# An index past the end or a division by zero that an ordinary build passes
+# over ends the test that met it here: no recovery, so a finding is a failure.
+step "native tests with the sanitizers"
+sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all"
+configure_and_build build/native-asan \
+  "-DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS $sanitize -fno-omit-frame-pointer" \
+  "-DCMAKE_EXE_LINKER_FLAGS=$sanitize"
+[ $? -le 1 ] && run_ctest build/native-asan native-asan
+
 step "Windows build, 32-bit (the product)"
 configure_and_build build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 win32_state=$?
@@ -96,7 +107,7 @@ if [ "$test_state" -le 1 ]; then
   if tavrel_start_xvfb; then
     echo "virtual display $DISPLAY"
     tavrel_make_prefix && tavrel_at_exit '"$WINESERVER" -k 2>/dev/null'
-    if [ -f "$WINEPREFIX/.tavrel-ready" ]; then
+    if tavrel_prefix_ready; then
       run_ctest "$test_dir" wine
     else
       problems+=("the Wine prefix could not be made")

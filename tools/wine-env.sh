@@ -7,6 +7,7 @@
 # WINELOADER, WINESERVER, WINEPREFIX, WINEDEBUG and WINEDLLOVERRIDES, and
 # offers:
 #   tavrel_make_prefix    create the Wine prefix once (safe to call in parallel)
+#   tavrel_prefix_ready   true when the prefix is made and up to date
 #   tavrel_start_xvfb     start a private virtual display and export DISPLAY
 #   tavrel_at_exit CMD    run CMD when the calling script ends (last in, first out)
 #
@@ -70,47 +71,77 @@ fi
 
 # --- the prefix ---------------------------------------------------------------
 
-# Chinese UI faces mapped to the CJK font that is installed, so that texts in
-# 宋体 and the dialog fonts render instead of showing boxes.
-_tavrel_write_font_reg() {
+# What the prefix holds beyond a fresh one. Raise the version whenever it
+# changes: a prefix made for an older one is made again.
+TAVREL_PREFIX_VERSION=2
+
+# The settings, as a .reg file for regedit:
+# - Chinese UI faces mapped to the CJK font that is installed, so that texts in
+#   宋体 and the dialog fonts render instead of showing boxes;
+# - no debugger on a crash. Wine starts the AeDebug debugger (winedbg) for an
+#   exception nothing handled, and on a display winedbg waits for someone to
+#   close its dialog; a test would hang until its timeout. A debugger command
+#   that cannot start makes Wine print the exception and its address and end
+#   the program at once. (32-bit programs of a 64-bit prefix read the
+#   Wow6432Node copy.)
+TAVREL_NO_DEBUGGER='tavrel-no-debugger-on-crash.exe %ld %ld'  # no such program
+_tavrel_write_prefix_reg() {
   local faces=(SimSun 宋体 NSimSun 新宋体 "MS Shell Dlg" "MS Shell Dlg 2" Tahoma
                "Microsoft YaHei" 微软雅黑)
-  local face text
+  local debug_keys=('HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug')
+  [ "$TAVREL_WINE_FLAVOUR" = win64 ] &&
+    debug_keys+=('HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug')
+  local face key text
   text=$'Windows Registry Editor Version 5.00\r\n\r\n'
   text+=$'[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
   for face in "${faces[@]}"; do
     text+="\"$face\"=\"WenQuanYi Micro Hei\""$'\r\n'
   done
+  for key in "${debug_keys[@]}"; do
+    text+=$'\r\n'"[$key]"$'\r\n'
+    text+="\"Debugger\"=\"$TAVREL_NO_DEBUGGER\""$'\r\n'
+    text+=$'"Auto"="1"\r\n'
+  done
   # regedit wants UTF-16 with a byte-order mark for names outside ASCII.
   { printf '\xff\xfe'; printf '%s' "$text" | iconv -f UTF-8 -t UTF-16LE; } >"$1"
 }
 
+# True when the prefix is complete and made for the current version.
+tavrel_prefix_ready() {
+  [ "$(cat "$WINEPREFIX/.tavrel-ready" 2>/dev/null)" = "$TAVREL_PREFIX_VERSION" ]
+}
+
 tavrel_make_prefix() {
   local ready=$WINEPREFIX/.tavrel-ready
-  [ -f "$ready" ] && return 0
+  tavrel_prefix_ready && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     if ! flock -w 600 9; then
       echo "wine-env: timed out waiting for another prefix creation" >&2
       exit 1
     fi
-    [ -f "$ready" ] && exit 0
+    tavrel_prefix_ready && exit 0
     echo "wine-env: creating the $TAVREL_WINE_FLAVOUR Wine prefix $WINEPREFIX" >&2
-    # A half-made prefix from an interrupted run is started again from scratch.
+    # A half-made prefix from an interrupted run, or one of an older version,
+    # is started again from scratch.
     "$WINESERVER" -k >/dev/null 2>&1 || true
     rm -rf "$WINEPREFIX"
     "$WINELOADER" wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; exit 1; }
-    local reg=$WINEPREFIX/drive_c/tavrel-fonts.reg
-    _tavrel_write_font_reg "$reg"
-    "$WINELOADER" regedit /S 'C:\tavrel-fonts.reg' >/dev/null 2>&1 ||
-      { echo "wine-env: importing the font replacements failed" >&2; exit 1; }
+    local reg=$WINEPREFIX/drive_c/tavrel-prefix.reg
+    _tavrel_write_prefix_reg "$reg"
+    "$WINELOADER" regedit /S 'C:\tavrel-prefix.reg' >/dev/null 2>&1 ||
+      { echo "wine-env: importing the prefix settings failed" >&2; exit 1; }
     # The registry reaches the disk when the server ends.
     "$WINESERVER" -w
     if ! grep -q 'WenQuanYi Micro Hei' "$WINEPREFIX/user.reg"; then
       echo "wine-env: the font replacements are missing from $WINEPREFIX/user.reg" >&2
       exit 1
     fi
-    touch "$ready"
+    if ! grep -qF "\"Debugger\"=\"${TAVREL_NO_DEBUGGER%% *}" "$WINEPREFIX/system.reg"; then
+      echo "wine-env: the crash debugger setting is missing from $WINEPREFIX/system.reg" >&2
+      exit 1
+    fi
+    printf '%s' "$TAVREL_PREFIX_VERSION" >"$ready"
   ) 9>"$WINEPREFIX.lock"
 }
 

@@ -53,6 +53,13 @@ TEST(EngineChoice, CheckingOneClearsTheOthersUncheckingClearsNothing) {
   EXPECT_EQ(AfterEngineToggled({false, false, false}, 0), (EngineChoice{false, false, false}));
   EXPECT_EQ(AfterEngineToggled({false, true, false}, 0), (EngineChoice{false, true, false}));
   EXPECT_EQ(AfterEngineToggled({true, false, false}, 7), (EngineChoice{true, false, false}));
+  // The first engine checked beside others, and the boxes at both ends of the table.
+  EXPECT_EQ(AfterEngineToggled({true, true, false}, 0), (EngineChoice{true, false, false}));
+  EXPECT_EQ(AfterEngineToggled({true, true, true}, 0), (EngineChoice{true, false, false}));
+  EXPECT_EQ(AfterEngineToggled({true, true, true}, 2), (EngineChoice{false, false, true}));
+  // No box at the first index past the end, nor before the first.
+  EXPECT_EQ(AfterEngineToggled({true, true, true}, kEngineCount), (EngineChoice{true, true, true}));
+  EXPECT_EQ(AfterEngineToggled({true, true, true}, -1), (EngineChoice{true, true, true}));
 }
 
 }  // namespace

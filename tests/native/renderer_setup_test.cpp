@@ -124,6 +124,16 @@ TEST(PictureFits, AViewLargerThanTheSurfaceIsRefused) {
   EXPECT_FALSE(PictureFits({600u * 4 * 360, 600 * 4, 600, 360}, -1, 360));
 }
 
+TEST(PictureFits, ASurfaceWithOneZeroSideTakesNothing) {
+  // A zero width with a zero stride: no row to divide the buffer by.
+  EXPECT_FALSE(PictureFits({1u << 30, 0, 0, 360}, 0, 0));
+  EXPECT_FALSE(PictureFits({1u << 30, 2400, 0, 360}, 0, 0));
+  EXPECT_FALSE(PictureFits({1u << 30, 2400, 600, 0}, 0, 0));
+  // A view with one zero side paints nothing and fits any real surface.
+  EXPECT_TRUE(PictureFits({600u * 4 * 360, 600 * 4, 600, 360}, 0, 360));
+  EXPECT_TRUE(PictureFits({600u * 4 * 360, 600 * 4, 600, 360}, 600, 0));
+}
+
 TEST(PictureFits, EmptySurfacesAndHugeSizesDoNotWrap) {
   EXPECT_FALSE(PictureFits({0, 0, 0, 0}, 0, 0));
   EXPECT_FALSE(PictureFits({1024, 4, 1, -1}, 0, 0));

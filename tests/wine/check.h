@@ -1,7 +1,14 @@
 // A small test framework for the Win32 tests that run under Wine.
-// Each TEST registers itself; CHECK_* print the failing values and the line.
+// Each TEST registers itself; CHECK_* print the failing values and the line,
+// and the case goes on; REQUIRE_* also end the case, for checks that the lines
+// after them depend on. A crash ends the program at once, reported with the
+// running case, the exception and its address.
 #pragma once
+#include <windows.h>
+
+#include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -91,13 +98,56 @@ bool Equal(const A& actual, const B& expected, const char* actualText, const cha
   return false;
 }
 
+inline const char*& RunningCase() {
+  static const char* running = nullptr;
+  return running;
+}
+
+// The exit code of a program that crashed.
+constexpr UINT kCrashExitCode = 3;
+
+// Reports an exception nothing handled and ends the program there and then: a
+// debugger that waits for someone would hold the test run until its timeout.
+// Written straight to the output handle, without the C runtime, whose locks the
+// crashed thread may hold.
+inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
+  const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+  char text[320];
+  int length = std::snprintf(text, sizeof text, "  CRASH in %s: exception 0x%08lX at address 0x%llX",
+                             RunningCase() ? RunningCase() : "(no test case)",
+                             static_cast<unsigned long>(record.ExceptionCode),
+                             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(record.ExceptionAddress)));
+  if (record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2 && length > 0 &&
+      length < static_cast<int>(sizeof text)) {
+    const ULONG_PTR kind = record.ExceptionInformation[0];
+    length += std::snprintf(text + length, sizeof text - length, " (%s of 0x%llX)",
+                            kind == 0 ? "read" : kind == 1 ? "write" : "execution",
+                            static_cast<unsigned long long>(record.ExceptionInformation[1]));
+  }
+  if (length < 0 || length >= static_cast<int>(sizeof text) - 1) length = static_cast<int>(sizeof text) - 2;
+  text[length++] = '\n';
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, static_cast<DWORD>(length), &written, nullptr);
+  TerminateProcess(GetCurrentProcess(), kCrashExitCode);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
 inline int RunAll() {
+  SetUnhandledExceptionFilter(&ReportCrash);
   int failedCases = 0;
   for (const Case& c : Cases()) {
     const int before = Failures();
     std::printf("[ RUN  ] %s\n", c.name);
     std::fflush(stdout);
-    c.body();
+    RunningCase() = c.name;
+    try {
+      c.body();
+    } catch (const std::exception& e) {
+      Fail(__FILE__, __LINE__, std::string("the case threw: ") + e.what());
+    } catch (...) {
+      Fail(__FILE__, __LINE__, "the case threw something that is not a std::exception");
+    }
+    RunningCase() = nullptr;
     const bool ok = Failures() == before;
     if (!ok) ++failedCases;
     std::printf("[ %s ] %s\n", ok ? " OK " : "FAIL", c.name);
@@ -120,6 +170,19 @@ inline int RunAll() {
 #define CHECK(cond) \
   ((cond) ? true : (check::Fail(__FILE__, __LINE__, "CHECK(" #cond ")"), false))
 #define CHECK_EQ(actual, expected) check::Equal((actual), (expected), #actual, #expected, __FILE__, __LINE__)
+// The same, but a failure also ends the case (it returns from the function it is
+// in: use them in a TEST's own body).
+#define REQUIRE(cond)                                          \
+  do {                                                         \
+    if (!(cond)) {                                             \
+      check::Fail(__FILE__, __LINE__, "REQUIRE(" #cond ")");   \
+      return;                                                  \
+    }                                                          \
+  } while (0)
+#define REQUIRE_EQ(actual, expected)         \
+  do {                                       \
+    if (!CHECK_EQ(actual, expected)) return; \
+  } while (0)
 
 // Defines main() for a test program: include once, in one file of each test exe.
 #define CHECK_MAIN() \

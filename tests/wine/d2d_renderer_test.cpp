@@ -75,12 +75,12 @@ void BitmapSize(IWICBitmap* bitmap, UINT* width, UINT* height) {
 
 TEST(InitHoldsBothFactoriesAndATargetOfTheWindow) {
   D2dRenderer renderer;
-  CHECK(renderer.Init(ChildHost()));
+  REQUIRE(renderer.Init(ChildHost()));
   CHECK(renderer.Factory() != nullptr);
   CHECK(renderer.WicFactory() != nullptr);
-  CHECK(renderer.RenderTarget() != nullptr);
+  REQUIRE(renderer.RenderTarget() != nullptr);
   CHECK(renderer.WicBitmap() == nullptr);  // made by the first changed frame
-  if (renderer.RenderTarget()) CHECK(renderer.RenderTarget()->GetHwnd() == ChildHost());
+  CHECK(renderer.RenderTarget()->GetHwnd() == ChildHost());
   renderer.Release();
 }
 
@@ -88,7 +88,7 @@ TEST(TheEnginePaintsItsRowsAtTheStrideOfTheLock) {
   ScopedView view(kWidth, kHeight);
   picture_test::LoadPage(view.Get());
   D2dRenderer renderer;
-  CHECK(renderer.Init(ChildHost()));
+  REQUIRE(renderer.Init(ChildHost()));
   ClearLog();
   renderer.Render(view.Get());
   const std::wstring log = CallLog();
@@ -107,7 +107,7 @@ TEST(ATopLevelWindowShowsThePictureOnTheScreen) {
   picture_test::LoadPage(view.Get());
   const std::vector<uint32_t> picture = picture_test::EnginePicture(view.Get(), kWidth, kHeight);
   D2dRenderer renderer;
-  CHECK(renderer.Init(TopLevelHost()));
+  REQUIRE(renderer.Init(TopLevelHost()));
   const std::vector<uint32_t> screen =
       picture_test::ShownOnScreen(renderer, view.Get(), picture, kLeft, kTop, kWidth, kHeight);
   CHECK_SAME_PICTURE(screen, picture, kWidth);
@@ -120,7 +120,7 @@ TEST(ACleanViewIsNeitherPaintedNorDrawn) {
   ScopedView view(kWidth, kHeight);
   picture_test::LoadPage(view.Get());
   D2dRenderer renderer;
-  CHECK(renderer.Init(ChildHost()));
+  REQUIRE(renderer.Init(ChildHost()));
   renderer.Render(view.Get());
   IWICBitmap* const bitmap = renderer.WicBitmap();
   const std::vector<uint32_t> before = BitmapPixels(bitmap);
@@ -138,7 +138,7 @@ TEST(ResizeToTheSameSizeKeepsTheBitmapAndAnyOtherDropsIt) {
   ScopedView view(kWidth, kHeight);
   picture_test::LoadPage(view.Get());
   D2dRenderer renderer;
-  CHECK(renderer.Init(ChildHost()));
+  REQUIRE(renderer.Init(ChildHost()));
   renderer.Render(view.Get());
   const ComPtr<IWICBitmap> first = [&] {
     ComPtr<IWICBitmap> held;
@@ -170,7 +170,7 @@ TEST(AViewLargerThanTheBitmapIsNotPaintedIntoIt) {
   ScopedView view(kWidth, kHeight);
   picture_test::LoadPage(view.Get());
   D2dRenderer renderer;
-  CHECK(renderer.Init(ChildHost()));
+  REQUIRE(renderer.Init(ChildHost()));
   renderer.Render(view.Get());
   wkeResize(view.Get(), 900, 700);  // the engine's view grows without the renderer being told
   ClearLog();
@@ -188,14 +188,13 @@ TEST(TwoReleasesReleaseEachInterfaceOnce) {
   ScopedView view(kWidth, kHeight);
   picture_test::LoadPage(view.Get());
   D2dRenderer renderer;
-  CHECK(renderer.Init(ChildHost()));
+  REQUIRE(renderer.Init(ChildHost()));
   renderer.Render(view.Get());
   IWICBitmap* const bitmap = renderer.WicBitmap();
   ID2D1HwndRenderTarget* const target = renderer.RenderTarget();
   ID2D1Factory* const factory = renderer.Factory();
   IWICImagingFactory* const wic = renderer.WicFactory();
-  CHECK(bitmap && target && factory && wic);
-  if (!bitmap || !target || !factory || !wic) return;
+  REQUIRE(bitmap && target && factory && wic);
   bitmap->AddRef();
   target->AddRef();
   factory->AddRef();

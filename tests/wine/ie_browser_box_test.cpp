@@ -117,6 +117,7 @@ struct NewWindowCall {
 };
 
 HRESULT Raise(IDispatch* sink, DISPID id, VARIANTARG* args, UINT count) {
+  if (!sink) return E_POINTER;  // the box did not start: the checks of the answer fail
   DISPPARAMS params{args, nullptr, count, 0};
   return sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
 }

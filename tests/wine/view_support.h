@@ -1,6 +1,6 @@
 // Helpers for the tests of the engine view in a real host window: a host whose
 // own procedure records what reaches it, the call log without the paint
-// thread's polls, pumping for a while, and the process's threads.
+// thread's polls or its repaints, pumping for a while, and the process's threads.
 #pragma once
 #include <windows.h>
 #include <tlhelp32.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine_support.h"
+#include "enginehost/EngineView.h"
 #include "platform/Handles.h"
 #include "test_window.h"
 
@@ -82,6 +83,67 @@ inline std::wstring Calls(bool clear = true) {
   }
   return kept;
 }
+
+// While one lives, the repaints that a paint thread asks this thread for are
+// left out of the call log. The paint thread asks whenever the view changed,
+// and this thread serves it whenever it handles messages, so a test that
+// handles messages between the calls it compares would find a repaint's calls
+// (wkeResize, wkePaint2, …) among them or not, as the paint thread's timing
+// falls. Every other call stays, a repaint the test sends itself included; the
+// paint thread's own polls are left to Calls().
+class RepaintsSetAside {
+ public:
+  RepaintsSetAside() {
+    if (Depth()++ > 0) return;  // the hooks of the outermost one serve
+    before_.Reset(SetWindowsHookExW(WH_CALLWNDPROC, &Before, nullptr, GetCurrentThreadId()));
+    after_.Reset(SetWindowsHookExW(WH_CALLWNDPROCRET, &After, nullptr, GetCurrentThreadId()));
+    CHECK(before_ && after_);
+  }
+  ~RepaintsSetAside() { --Depth(); }
+  RepaintsSetAside(const RepaintsSetAside&) = delete;
+  RepaintsSetAside& operator=(const RepaintsSetAside&) = delete;
+
+  // How many repaints were left out so far.
+  static int& Count() {
+    static int count = 0;
+    return count;
+  }
+
+ private:
+  static int& Depth() {
+    static int depth = 0;
+    return depth;
+  }
+  // For each repaint being handled, whether the paint thread sent it.
+  static std::vector<bool>& Handling() {
+    static std::vector<bool> handling;
+    return handling;
+  }
+  static LRESULT CALLBACK Before(int code, WPARAM sentByThisThread, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_VIEW_REPAINT) {
+      const bool fromPaintThread = sentByThisThread == 0;
+      Handling().push_back(fromPaintThread);
+      // What came before the repaint stays in the log.
+      if (fromPaintThread) engine_test::HeldEntries() += engine_test::StandinLog(true);
+    }
+    return CallNextHookEx(nullptr, code, sentByThisThread, lParam);
+  }
+  static LRESULT CALLBACK After(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_VIEW_REPAINT && !Handling().empty()) {
+      if (Handling().back()) {
+        engine_test::StandinLog(true);  // the repaint's own calls
+        ++Count();
+      }
+      Handling().pop_back();
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+
+  WindowsHook before_;
+  WindowsHook after_;
+};
 
 // "#3" for the view the log's last wkeCreateWebView made.
 inline std::wstring CreatedName(const std::wstring& log) {
