@@ -16,22 +16,40 @@ namespace {
 using CreateXmlReaderFunction = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
 
 // The bytes as the stream XmlLite reads from, without a copy.
+//
+// Wine's XmlLite keeps the wrong byte when one read ends inside or right after
+// a multi-byte UTF-8 character, which garbles the text and often the markup.
+// So in a UTF-8 document each read ends after an ASCII byte wherever the
+// bytes asked for hold one; markup is ASCII, so nearly every read can.
 class ByteStream : public ComObject<ISequentialStream> {
  public:
-  explicit ByteStream(std::string_view bytes) : bytes_(bytes) {}
+  explicit ByteStream(std::string_view bytes) : bytes_(bytes), utf16_(LooksLikeUtf16(bytes)) {}
 
   HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG size, ULONG* read) override {
     if (!buffer) return STG_E_INVALIDPOINTER;
-    const size_t count = std::min<size_t>(size, bytes_.size() - position_);
+    size_t count = std::min<size_t>(size, bytes_.size() - position_);
+    if (!utf16_ && position_ + count < bytes_.size()) {
+      size_t ascii = count;
+      while (ascii > 0 && static_cast<unsigned char>(bytes_[position_ + ascii - 1]) >= 0x80) --ascii;
+      if (ascii > 0) count = ascii;
+    }
     std::memcpy(buffer, bytes_.data() + position_, count);
     position_ += count;
     if (read) *read = static_cast<ULONG>(count);
-    return count == size ? S_OK : S_FALSE;
+    // A short read before the end is no end of the stream.
+    return count == size || position_ < bytes_.size() ? S_OK : S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
 
  private:
+  // A byte order mark, or the NUL byte of "<" in UTF-16.
+  static bool LooksLikeUtf16(std::string_view bytes) {
+    return bytes.size() >= 2 && (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF" ||
+                                 bytes[0] == '\0' || bytes[1] == '\0');
+  }
+
   std::string_view bytes_;
+  bool utf16_;
   size_t position_ = 0;
 };
 

@@ -118,6 +118,21 @@ TEST(AWordDocumentGivesItsText) {
   CheckLoaded(ReadAs(L"named.zip", ziptest::Docx(xml)), kBodyText, "known by its content, not its name");
 }
 
+// Far more than one read of the system's XML reader, Chinese throughout.
+TEST(ALongDocumentComesBackWhole) {
+  std::wstring expected;
+  std::string body;
+  for (int i = 0; i < 4000; ++i) {
+    const std::wstring line = L"第" + std::to_wstring(i) + L"题：答案是甲乙丙丁中的一个";
+    expected += line + L"\r\n";
+    body += "<w:p><w:r><w:t>" + Utf8(line) + "</w:t></w:r></w:p>";
+  }
+  const DocumentReadResult result = ReadAs(L"long.docx", ziptest::Docx(ziptest::WordDocumentXml(body)));
+  CHECK_EQ(result.outcome, Outcome::kLoaded);
+  CHECK_EQ(result.text.size(), expected.size());
+  CHECK(result.text == expected);
+}
+
 TEST(DamagedArchivesAndZipBombsAreRefused) {
   const std::string docx = ziptest::Docx(ziptest::WordDocumentXml(kBody));
   const DocumentReadResult cut = ReadAs(L"cut.docx", docx.substr(0, docx.size() * 2 / 3));
