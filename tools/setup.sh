@@ -17,6 +17,11 @@ packages=(
   "libxcursor1:$native" "libxfixes3:$native" "libxi6:$native" "libxinerama1:$native"
   "libxrandr2:$native" "libxxf86vm1:$native"
   libgtest-dev cmake make g++ python3 file locales
+  # zlib inflates .docx archives: natively for the tests, statically linked
+  # into the Windows builds.
+  zlib1g-dev libz-mingw-w64-dev
+  # The fuzzers: clang with libFuzzer and the sanitizer runtimes.
+  clang libclang-rt-14-dev
 )
 # A static 32-bit Linux build executes the engine callbacks' 32-bit trampoline
 # code (under qemu-i386 where the kernel runs no 32-bit code).
