@@ -63,6 +63,20 @@ char32_t RandomScalar(std::mt19937& random) {
   }
 }
 
+// Up to `most` - 1 pieces: bytes from `pool` and, one time in three, a whole
+// UTF-8 sequence.
+std::string RandomBytes(std::mt19937& random, const std::vector<unsigned char>& pool, int most) {
+  std::string bytes;
+  for (int n = random() % most; n > 0; --n) {
+    if (random() % 3 == 0) {
+      bytes += RefUtf8(RandomScalar(random));
+    } else {
+      bytes += static_cast<char>(pool[random() % pool.size()]);
+    }
+  }
+  return bytes;
+}
+
 TEST(TextEncoding, RandomTextsConvertLikeThePlainEncoders) {
   std::mt19937 random(15);
   for (int round = 0; round < 3000; ++round) {
@@ -95,14 +109,7 @@ TEST(TextEncoding, RandomBytesAreUtf8ExactlyWhenThePlainDecoderSaysSo) {
                                            0xF4, 0xF5, 0xFF};
   int valid = 0;
   for (int round = 0; round < 20000; ++round) {
-    std::string bytes;
-    for (int n = random() % 8; n > 0; --n) {
-      if (random() % 3 == 0) {
-        bytes += RefUtf8(RandomScalar(random));
-      } else {
-        bytes += static_cast<char>(pool[random() % pool.size()]);
-      }
-    }
+    const std::string bytes = RandomBytes(random, pool, 8);
     const std::optional<std::u16string> expected = RefDecodeUtf8(bytes);
     ASSERT_EQ(Utf8ToUtf16(bytes), expected) << "round " << round;
     valid += expected.has_value();
@@ -180,14 +187,7 @@ TEST(TextEncoding, TheTextPrefixIsTheLongestStartThatIsText) {
                                            0xD8, 0xDC, 0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xFE, 0xFF};
   int whole = 0;
   for (int round = 0; round < 20000; ++round) {
-    std::string bytes;
-    for (int n = random() % 12; n > 0; --n) {
-      if (random() % 3 == 0) {
-        bytes += RefUtf8(RandomScalar(random));
-      } else {
-        bytes += static_cast<char>(pool[random() % pool.size()]);
-      }
-    }
+    const std::string bytes = RandomBytes(random, pool, 12);
     for (TextEncoding encoding :
          {TextEncoding::kGbk, TextEncoding::kUtf8, TextEncoding::kUtf16Le, TextEncoding::kUtf16Be}) {
       const size_t prefix = TextPrefixLength(bytes, encoding);

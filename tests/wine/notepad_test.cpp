@@ -350,46 +350,45 @@ std::string LongText() {
   return text;
 }
 
-TEST(ASecondReadDuringALongReadLeavesTheFileInTheBoxOnce) {
+// The long file beside the program, read once to learn its length in the box.
+struct LongFileRead {
   CleanFile clean;
-  const std::string text = LongText();
-  REQUIRE(Write(clean.path, text));
+  std::string text = LongText();
   NotepadWindow w;
-  ReadNote();
-  const long full = Length(w.box);
-  w.SetText("旧内容");
-  REQUIRE(ClickTwice(w, ReadNote, ReadNote, full));
-  CHECK_EQ(Length(w.box), full);
-  CHECK(w.Text() == text);
-  CHECK_EQ(w.Status(), std::string("读取成功"));
+  long full = 0;
+  LongFileRead() {
+    CHECK(Write(clean.path, text));
+    ReadNote();
+    full = Length(w.box);
+  }
+};
+
+TEST(ASecondReadDuringALongReadLeavesTheFileInTheBoxOnce) {
+  LongFileRead file;
+  file.w.SetText("旧内容");
+  REQUIRE(ClickTwice(file.w, ReadNote, ReadNote, file.full));
+  CHECK_EQ(Length(file.w.box), file.full);
+  CHECK(file.w.Text() == file.text);
+  CHECK_EQ(file.w.Status(), std::string("读取成功"));
   // And saved as it is: the file stays the same.
   SaveNote();
-  CHECK(Read(clean.path).value_or("") == text);
+  CHECK(Read(file.clean.path).value_or("") == file.text);
 }
 
 TEST(NewDuringALongReadLeavesTheBoxEmpty) {
-  CleanFile clean;
-  REQUIRE(Write(clean.path, LongText()));
-  NotepadWindow w;
-  ReadNote();
-  const long full = Length(w.box);
-  REQUIRE(ClickTwice(w, ReadNote, NewNote, full));
-  CHECK_EQ(w.Text(), std::string());
-  CHECK_EQ(w.Status(), std::string("新建成功"));
+  LongFileRead file;
+  REQUIRE(ClickTwice(file.w, ReadNote, NewNote, file.full));
+  CHECK_EQ(file.w.Text(), std::string());
+  CHECK_EQ(file.w.Status(), std::string("新建成功"));
 }
 
 TEST(SaveDuringALongReadKeepsTheFileWhole) {
-  CleanFile clean;
-  const std::string text = LongText();
-  REQUIRE(Write(clean.path, text));
-  NotepadWindow w;
-  ReadNote();
-  const long full = Length(w.box);
-  REQUIRE(ClickTwice(w, ReadNote, SaveNote, full));
+  LongFileRead file;
+  REQUIRE(ClickTwice(file.w, ReadNote, SaveNote, file.full));
   CHECK_EQ(pendingClick.statusAfter, std::string("读取尚未完成，没有保存"));
-  CHECK(Read(clean.path).value_or("") == text);
-  CHECK(w.Text() == text);
-  CHECK_EQ(w.Status(), std::string("读取成功"));
+  CHECK(Read(file.clean.path).value_or("") == file.text);
+  CHECK(file.w.Text() == file.text);
+  CHECK_EQ(file.w.Status(), std::string("读取成功"));
 }
 
 // --- save ----------------------------------------------------------------------------------
@@ -575,19 +574,14 @@ TEST(FormatSetsTheStandardFormatRecord) {
 }
 
 TEST(FormatDuringALongReadFormatsTheWholeFileOnceItIsIn) {
-  CleanFile clean;
-  const std::string text = LongText();
-  REQUIRE(Write(clean.path, text));
-  NotepadWindow w;
-  ReadNote();
-  const long full = Length(w.box);
-  Decorate(w.box, 0, full, L"Arial", 300, CFE_BOLD, RGB(0, 128, 0));
-  REQUIRE(ClickTwice(w, ReadNote, FormatNote, full));
-  CHECK(w.Text() == text);
-  CHECK_EQ(w.Status(), std::string("文字格式化成功"));
+  LongFileRead file;
+  Decorate(file.w.box, 0, file.full, L"Arial", 300, CFE_BOLD, RGB(0, 128, 0));
+  REQUIRE(ClickTwice(file.w, ReadNote, FormatNote, file.full));
+  CHECK(file.w.Text() == file.text);
+  CHECK_EQ(file.w.Status(), std::string("文字格式化成功"));
   std::string samples;
-  for (long at : {0L, full / 2, full - 1}) {
-    const CHARFORMAT2W cf = FormatAt(w.box, at);
+  for (long at : {0L, file.full / 2, file.full - 1}) {
+    const CHARFORMAT2W cf = FormatAt(file.w.box, at);
     samples += std::wstring(cf.szFaceName) == L"宋体" && cf.yHeight == 180 && !(cf.dwEffects & CFE_BOLD) ? 's' : 'x';
   }
   CHECK_EQ(samples, std::string("sss"));
