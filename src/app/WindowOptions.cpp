@@ -38,7 +38,9 @@ void BringToFront(HWND window) {
 }
 
 bool IsInFront(HWND window) {
-  if (GetForegroundWindow() != window) return false;
+  // One of its own windows active (a dialog it owns) counts as itself.
+  const HWND active = GetForegroundWindow();
+  if (!active || (active != window && GetAncestor(active, GA_ROOTOWNER) != window)) return false;
   // Top-most windows stay above it after a raise too, and its own owned
   // windows always stay above it.
   for (HWND above = GetWindow(window, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {

@@ -15,8 +15,8 @@ void StoreWindowRect(const RECT& rect);
 // top-most, and activates it.
 void BringMainWindowToFront();
 void BringToFront(HWND window);
-// Whether `window` is the foreground window with no ordinary window above it:
-// where a raise would put it.
+// Whether `window`, or a window it owns, is the foreground window, with no
+// ordinary window above it: where a raise would put it.
 bool IsInFront(HWND window);
 // Raises `window` as BringToFront does, unless it is in front already.
 void RaiseToFront(HWND window);

@@ -110,6 +110,13 @@ TEST(WindowsThatStayAboveAnywayDoNotCount) {
   zOrderRequests = 0;
   HoverTicks(raised.Get());
   CHECK_EQ(zOrderRequests, 0);
+  // Its own window active, as a dialog it shows would be: not taken from it.
+  SetForegroundWindow(owned.Get());
+  Pump();
+  REQUIRE(GetForegroundWindow() == owned.Get());
+  HoverTicks(raised.Get());
+  CHECK_EQ(zOrderRequests, 0);
+  CHECK(GetForegroundWindow() == owned.Get());
 }
 
 }  // namespace
