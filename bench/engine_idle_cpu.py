@@ -9,7 +9,8 @@ and sleeps 10 ms).
 Starts each program under Wine (on $DISPLAY, or a private Xvfb) and measures
 the CPU time of its Wine process and of the Wine server from /proc, with the
 pointer parked outside the window: Tavrel on its first page, Tavrel showing the
-WebKit page after a search, then two_loops.exe. Prints figures; asserts nothing.
+WebKit page after a search, the same with the window made 60 px high (which
+leaves the view no area), then two_loops.exe. Prints figures; asserts nothing.
 """
 
 import argparse
@@ -121,6 +122,11 @@ def main():
             harness.park_pointer()
             time.sleep(1)
             show("Tavrel, WebKit page after a search", measure_all(program, server, args.seconds), program, server)
+
+            app.probe("resize", dump["main"]["rect"]["width"], 60)
+            harness.park_pointer()
+            time.sleep(1)
+            show("Tavrel, the same, window 60 px high", measure_all(program, server, args.seconds), program, server)
         finally:
             app.stop()
 

@@ -6,7 +6,8 @@
 Starts Tavrel.exe under Wine (on $DISPLAY, or a private Xvfb), then measures
 the CPU time of its Wine process and of the Wine server from /proc, first with
 the pointer parked outside the window, then with it resting over the window
-(where each tick also raises the window). Prints figures; asserts nothing.
+(where "自动置顶" raises the window once; a program that raised it again on
+every tick would show here). Prints figures; asserts nothing.
 """
 
 import argparse
@@ -25,8 +26,13 @@ TICKS = os.sysconf("SC_CLK_TCK")
 
 
 def cpu_seconds(pid):
-    with open("/proc/%d/stat" % pid) as f:
-        fields = f.read().rsplit(")", 1)[1].split()
+    """CPU seconds a process used so far; 0 once it has gone (a Wine server of
+    an earlier run may still be ending when the measurement starts)."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+    except OSError:
+        return 0.0
     # utime and stime are fields 14 and 15 of the whole line.
     return (int(fields[11]) + int(fields[12])) / TICKS
 
@@ -62,7 +68,7 @@ def measure(pids, seconds):
     start = time.monotonic()
     time.sleep(seconds)
     elapsed = time.monotonic() - start
-    return {p: (cpu_seconds(p) - before[p]) / elapsed for p in pids}
+    return {p: max(0.0, cpu_seconds(p) - before[p]) / elapsed for p in pids}
 
 
 def main():
@@ -101,7 +107,7 @@ def main():
 
             print("CPU time per second of wall time, over %.0f s each (hover timer every 10 ms):" % args.seconds)
             show("pointer outside the window", outside)
-            show("pointer over the window (raises)", inside)
+            show("pointer resting over the window", inside)
         finally:
             app.stop()
     return 0

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "answerbank/NotepadEncoding.h"
 #include "answerbank/NotepadFile.h"
 #include "answerbank/RichEditBox.h"
 #include "answerbank/StandardFormatting.h"
 #include "platform/Controls.h"
 #include "platform/Handles.h"
 #include "platform/MessagePump.h"
+#include "platform/Text.h"
 
 static_assert(fileerror::kFileNotFound == ERROR_FILE_NOT_FOUND && fileerror::kPathNotFound == ERROR_PATH_NOT_FOUND &&
               fileerror::kAccessDenied == ERROR_ACCESS_DENIED && fileerror::kNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY &&
@@ -20,6 +22,20 @@ static_assert(fileerror::kFileNotFound == ERROR_FILE_NOT_FOUND && fileerror::kPa
 namespace {
 
 NotepadControls notepadControls;
+
+// How "保存" writes the file: as the last read found it or the last save left
+// it; GBK before either.
+NoteFileFormat fileFormat;
+
+// "读取" and "格式化" process messages as they go, so another click can run in
+// their middle. Each begins a new turn, and one still running stops as soon as
+// a newer one has begun: a second read replaces the first instead of mixing
+// its pieces in.
+unsigned turn = 0;
+// While a read fills the box, the box holds only part of the file.
+bool filling = false;
+// "格式化" clicked while a read filled the box: formats once the box is full.
+bool formatWhenFilled = false;
 
 constexpr unsigned kPumpIntervalMs = 30;
 
@@ -72,9 +88,32 @@ class DiskFileOps : public SaveFileOps {
 
 void ShowStatus(const std::string& text) { SetWindowTextGbk(notepadControls.statusLabel, text); }
 
+GbkCodec SystemGbk() {
+  GbkCodec codec;
+  codec.decode = [](std::string_view gbk) {
+    const std::wstring wide = GbkToWide(gbk);
+    return std::u16string(wide.begin(), wide.end());
+  };
+  codec.encode = [](std::u16string_view text, size_t& missing) {
+    return WideToGbkCounting(std::wstring(text.begin(), text.end()), missing);
+  };
+  return codec;
+}
+
+std::u16string BoxText() {
+  const std::wstring wide = RichEditBox(notepadControls.box).WideContent();
+  return std::u16string(wide.begin(), wide.end());
+}
+
 }  // namespace
 
-void SetNotepadControls(const NotepadControls& controls) { notepadControls = controls; }
+void SetNotepadControls(const NotepadControls& controls) {
+  notepadControls = controls;
+  fileFormat = NoteFileFormat();
+  ++turn;
+  filling = false;
+  formatWhenFilled = false;
+}
 
 std::wstring NotepadFilePath() {
   std::vector<wchar_t> buffer(MAX_PATH);
@@ -129,6 +168,9 @@ uint32_t SaveWholeFile(const std::wstring& path, const std::string& bytes) {
 }
 
 void NewNote() {
+  ++turn;
+  filling = false;
+  formatWhenFilled = false;
   RichEditBox(notepadControls.box).SetContent("");
   ShowStatus(kNewNoteDone);
 }
@@ -140,22 +182,51 @@ void ReadNote() {
     ShowStatus(ReadFailureText(file.error));
     return;
   }
+  const GbkCodec gbk = SystemGbk();
+  const NoteReading reading = ReadNoteBytes(file.bytes, gbk);
+  const unsigned mine = ++turn;
+  filling = true;
   ThrottledPump pump(kPumpIntervalMs);
   const HWND box = notepadControls.box;
-  if (!RichEditBox(box).SetContentInPieces(TextUpToFirstZero(file.bytes),
-                                           [&] { return pump.Tick() && IsWindow(box); })) {
-    return;
+  const bool filled = RichEditBox(box).SetWideContentInPieces(
+      std::wstring(reading.text.begin(), reading.text.end()),
+      [&] { return pump.Tick() && IsWindow(box) && turn == mine; });
+  // A newer operation has the box now, and the status line is its own.
+  if (turn != mine) return;
+  filling = false;
+  if (!filled) return;
+  fileFormat = reading.format;
+  // What the box holds, not only what the file said: the status is a success
+  // only when saving it would give back the same bytes.
+  ShowStatus(ReadNoteStatus(file.bytes, reading, BoxText(), gbk));
+  if (formatWhenFilled) {
+    formatWhenFilled = false;
+    FormatNote();
   }
-  ShowStatus(kReadNoteDone);
 }
 
 void SaveNote() {
-  const std::string bytes = RichEditBox(notepadControls.box).Content();
-  const uint32_t error = SaveWholeFile(NotepadFilePath(), bytes);
-  ShowStatus(error == 0 ? std::string(kSaveNoteDone) : SaveFailureText(error));
+  // Saving part of the file would cut the rest of it off.
+  if (filling) {
+    ShowStatus(kSaveWhileReading);
+    return;
+  }
+  const NoteSaving saving = SaveNoteBytes(BoxText(), fileFormat, SystemGbk());
+  const uint32_t error = SaveWholeFile(NotepadFilePath(), saving.bytes);
+  if (error != 0) {
+    ShowStatus(SaveFailureText(error));
+    return;
+  }
+  fileFormat = saving.format;
+  ShowStatus(SaveNoteStatus(saving));
 }
 
 void FormatNote() {
-  if (!FormatWholeBox(notepadControls.box)) return;
+  if (filling) {
+    formatWhenFilled = true;
+    return;
+  }
+  const unsigned mine = ++turn;
+  if (!FormatWholeBox(notepadControls.box, [mine] { return turn == mine; })) return;
   ShowStatus(kFormatNoteDone);
 }

@@ -7,7 +7,9 @@
 
 #include "platform/Text.h"
 
-std::string RichEditBox::Content() const {
+std::string RichEditBox::Content() const { return BoxTextToGbk(WideContent()); }
+
+std::wstring RichEditBox::WideContent() const {
   GETTEXTLENGTHEX lengthRequest{GTL_USECRLF | GTL_NUMCHARS | GTL_PRECISE, 1200};
   const LRESULT units = SendMessageW(window_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthRequest), 0);
   if (units <= 0) return {};
@@ -19,7 +21,7 @@ std::string RichEditBox::Content() const {
   const LRESULT copied =
       SendMessageW(window_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  return BoxTextToGbk(text);
+  return text;
 }
 
 bool RichEditBox::IsEmpty() const {
@@ -33,9 +35,12 @@ void RichEditBox::SetContent(const std::string& gbk) {
 }
 
 bool RichEditBox::SetContentInPieces(const std::string& gbk, const std::function<bool()>& between) {
+  return SetWideContentInPieces(GbkToWide(gbk), between);
+}
+
+bool RichEditBox::SetWideContentInPieces(const std::wstring& wide, const std::function<bool()>& between) {
   // UTF-16 units per piece: about 20 ms of layout each where the box is slow.
   constexpr size_t kPieceUnits = 8192;
-  const std::wstring wide = GbkToWide(gbk);
   if (wide.size() <= kPieceUnits) {
     SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     return true;

@@ -17,6 +17,8 @@ class RichEditBox {
   // The whole text as GBK, with CR LF line breaks, and with one '?' for every
   // UTF-16 unit GBK cannot hold, so byte counts stay in step with positions.
   std::string Content() const;
+  // The whole text as the box holds it, in UTF-16 with CR LF line breaks.
+  std::wstring WideContent() const;
   // Whether the content is the empty text, without reading it.
   bool IsEmpty() const;
   void SetContent(const std::string& gbk);
@@ -24,6 +26,7 @@ class RichEditBox {
   // called after each piece; it returns false to stop there. The box lays a
   // long text out for seconds, which one request would spend without a break.
   bool SetContentInPieces(const std::string& gbk, const std::function<bool()>& between);
+  bool SetWideContentInPieces(const std::wstring& wide, const std::function<bool()>& between);
 
   // Selects `length` characters from the 0-based position `start`.
   void Select(long long start, long long length);

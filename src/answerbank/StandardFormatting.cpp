@@ -18,6 +18,10 @@ constexpr long long kSliceCharacters = 5000;
 }  // namespace
 
 bool FormatWholeBox(HWND window) {
+  return FormatWholeBox(window, [] { return true; });
+}
+
+bool FormatWholeBox(HWND window, const std::function<bool()>& stillWanted) {
   SearchState* const state = CurrentSearchState();
   if (!state) return false;
   TextFormat& standard = state->standardFormat;
@@ -26,7 +30,7 @@ bool FormatWholeBox(HWND window) {
   RichEditBox box(window);
   RedrawSuspension quiet(window);
   ThrottledPump pump(kPumpIntervalMs);
-  auto goOn = [&] { return pump.Tick() && IsWindow(window); };
+  auto goOn = [&] { return pump.Tick() && IsWindow(window) && stillWanted(); };
   box.Select(0, 0);
   const std::string content = box.Content();
   if (!goOn()) return false;

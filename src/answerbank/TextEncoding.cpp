@@ -122,6 +122,54 @@ bool IsTextIn(std::string_view body, TextEncoding encoding) {
   return false;
 }
 
+size_t TextPrefixLength(std::string_view body, TextEncoding encoding) {
+  size_t i = 0;
+  switch (encoding) {
+    case TextEncoding::kGbk:
+      while (i < body.size()) {
+        const unsigned char byte = At(body, i);
+        if (byte == 0 || byte == 0xFF) break;
+        if (byte < 0x81) {
+          ++i;
+          continue;
+        }
+        if (i + 1 == body.size()) break;
+        const unsigned char trail = At(body, i + 1);
+        if (trail < 0x40 || trail == 0x7F || trail == 0xFF) break;
+        i += 2;
+      }
+      return i;
+    case TextEncoding::kUtf8:
+      while (i < body.size() && At(body, i) != 0) {
+        char32_t codePoint;
+        const size_t length = Utf8SequenceAt(body, i, codePoint);
+        if (length == 0) break;
+        i += length;
+      }
+      return i;
+    case TextEncoding::kUtf16Le:
+    case TextEncoding::kUtf16Be: {
+      const bool bigEndian = encoding == TextEncoding::kUtf16Be;
+      auto unitAt = [&](size_t k) {
+        const unsigned first = At(body, 2 * k), second = At(body, 2 * k + 1);
+        return static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+      };
+      const size_t units = body.size() / 2;
+      while (i < units) {
+        const char16_t unit = unitAt(i);
+        if (unit == 0 || IsLowSurrogate(unit)) break;
+        if (IsHighSurrogate(unit)) {
+          if (i + 1 == units || !IsLowSurrogate(unitAt(i + 1))) break;
+          ++i;
+        }
+        ++i;
+      }
+      return 2 * i;
+    }
+  }
+  return 0;
+}
+
 std::string_view ByteOrderMark(TextEncoding encoding) {
   switch (encoding) {
     case TextEncoding::kUtf8:

@@ -32,6 +32,11 @@ DetectedEncoding DetectEncoding(std::string_view bytes);
 // is the euro sign of code page 936; 0xFF is never valid.
 bool IsTextIn(std::string_view body, TextEncoding encoding);
 
+// The length in bytes of the longest start of `body` that is text in
+// `encoding` (see IsTextIn): it ends before the first NUL character or the
+// first sequence that is not well-formed. All of `body` when it is text.
+size_t TextPrefixLength(std::string_view body, TextEncoding encoding);
+
 // The byte order mark written in front of a text saved in `encoding`; none for GBK.
 std::string_view ByteOrderMark(TextEncoding encoding);
 

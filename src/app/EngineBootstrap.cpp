@@ -25,10 +25,13 @@ bool InstallMessageHook() {
 LRESULT CALLBACK MessageHookProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code >= 0 && wParam == PM_REMOVE && lParam) {
     auto* message = reinterpret_cast<MSG*>(lParam);
-    const MSG copy = *message;
-    if (copy.message == WM_KEYDOWN && copy.wParam == VK_TAB) {
+    const HWND host = Globals().engineView.GetHostWindow();
+    if (message->message == WM_KEYDOWN && message->wParam == VK_TAB && host && message->hwnd == host) {
       TranslateMessage(message);
       DispatchMessageW(message);
+      // Handled: what the thread's own loop receives instead does nothing, so
+      // one key press is never handled twice.
+      message->message = WM_NULL;
     }
   }
   return CallNextHookEx(Globals().messageHook.Get(), code, wParam, lParam);

@@ -15,8 +15,9 @@ void StartEngine();
 // already; true when one is installed afterwards.
 bool InstallMessageHook();
 
-// Dispatches a Tab key-down as it is removed from the queue, before the
-// thread's own loop handles it too; everything else passes untouched.
+// Dispatches a Tab key-down for the view's host window as it is removed from
+// the queue, and leaves the thread's own loop a message that does nothing in
+// its place; everything else passes untouched.
 LRESULT CALLBACK MessageHookProc(int code, WPARAM wParam, LPARAM lParam);
 
 // The main window is about to be destroyed: the view goes, the hook goes, and

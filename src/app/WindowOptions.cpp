@@ -29,10 +29,30 @@ void RecordWindowRect() {
   StoreWindowRect(rect);
 }
 
-void BringMainWindowToFront() {
+void BringMainWindowToFront() { BringToFront(MainHandle()); }
+
+void BringToFront(HWND window) {
   // Without SWP_NOACTIVATE, so the window is activated as well.
-  SetWindowPos(MainHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-  SetWindowPos(MainHandle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
+
+bool IsInFront(HWND window) {
+  // One of its own windows active (a dialog it owns) counts as itself.
+  const HWND active = GetForegroundWindow();
+  if (!active || (active != window && GetAncestor(active, GA_ROOTOWNER) != window)) return false;
+  // Top-most windows stay above it after a raise too, and its own owned
+  // windows always stay above it.
+  for (HWND above = GetWindow(window, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+    if (!IsWindowVisible(above) || (GetWindowLongPtrW(above, GWL_EXSTYLE) & WS_EX_TOPMOST)) continue;
+    if (GetAncestor(above, GA_ROOTOWNER) == window) continue;
+    return false;
+  }
+  return true;
+}
+
+void RaiseToFront(HWND window) {
+  if (!IsInFront(window)) BringToFront(window);
 }
 
 void OnTransparencyToggled() {
@@ -49,7 +69,9 @@ void OnHoverTick() {
   GetCursorPos(&cursor);
   GlobalObjects& g = Globals();
   if (IsInside(g.windowRect, cursor.x, cursor.y)) {
-    if (IsChecked(ControlNamed(ctl::kAutoRaiseBox))) BringMainWindowToFront();
+    // The raise is what a user sees; repeating it while nothing has covered
+    // the window since would only cost time, a hundred times a second.
+    if (IsChecked(ControlNamed(ctl::kAutoRaiseBox))) RaiseToFront(MainHandle());
     g.captureArmed = 0;
   } else if (IsChecked(ControlNamed(ctl::kCaptureBox))) {
     g.captureArmed = 1;

@@ -12,8 +12,14 @@ void RecordWindowRect();
 void StoreWindowRect(const RECT& rect);
 
 // Puts the main window in front of every ordinary window without leaving it
-// top-most.
+// top-most, and activates it.
 void BringMainWindowToFront();
+void BringToFront(HWND window);
+// Whether `window`, or a window it owns, is the foreground window, with no
+// ordinary window above it: where a raise would put it.
+bool IsInFront(HWND window);
+// Raises `window` as BringToFront does, unless it is in front already.
+void RaiseToFront(HWND window);
 
 void OnTransparencyToggled();
 void OnAlphaSlider();

@@ -4,8 +4,14 @@
 namespace {
 
 // The host is usually a child window, which is never minimised itself: the
-// window a user minimises is its top-level one.
-bool Minimised(HWND host) { return IsIconic(host) || IsIconic(GetAncestor(host, GA_ROOT)); }
+// window a user minimises is its top-level one. A host without area (a main
+// window made very low) shows as little: no picture can be drawn for it, and
+// asking for one would keep both threads busy.
+bool NothingToShow(HWND host) {
+  if (IsIconic(host) || IsIconic(GetAncestor(host, GA_ROOT))) return true;
+  RECT client{};
+  return !GetClientRect(host, &client) || client.right <= client.left || client.bottom <= client.top;
+}
 
 }  // namespace
 
@@ -16,10 +22,10 @@ void EngineView::PaintLoop() {
     if (!IsWindow(host)) break;
     // A message only matters for ending the loop: a WM_QUIT posted to this thread.
     if (PeekMessageW(&record, nullptr, 0, 0, PM_REMOVE)) continue;
-    // No repaint work at all while minimised; the first pass after the restore
-    // draws the current picture.
+    // No repaint work at all while minimised or without area; the first pass
+    // after the restore draws the current picture.
     const WkeView view = webView_.load();
-    if (view && !Minimised(host) && wkeIsDirty(view)) {
+    if (view && !NothingToShow(host) && wkeIsDirty(view)) {
       // Returns once the GUI thread has drawn, so requests never pile up.
       SendMessageW(host, WM_VIEW_REPAINT, 0, 0);
       continue;

@@ -31,3 +31,52 @@ std::string BoxTextToGbk(std::wstring_view wide) {
   }
   return WideToGbk(units);
 }
+
+namespace {
+
+bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// GBK of `wide` with '?' for what it lacks; whether anything was lacking.
+std::string StrictGbk(std::wstring_view wide, bool& lacking) {
+  BOOL usedDefault = FALSE;
+  const int length = static_cast<int>(wide.size());
+  const int bytes =
+      WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0, "?", &usedDefault);
+  std::string gbk(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+  if (bytes > 0) {
+    WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length, gbk.data(), bytes, "?",
+                        &usedDefault);
+  }
+  lacking = usedDefault != FALSE;
+  return gbk;
+}
+
+}  // namespace
+
+std::string WideToGbkCounting(std::wstring_view wide, size_t& missing) {
+  std::wstring units;
+  units.reserve(wide.size());
+  for (size_t i = 0; i < wide.size(); ++i) {
+    if (IsHighSurrogate(wide[i]) || IsLowSurrogate(wide[i])) {
+      if (IsHighSurrogate(wide[i]) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1])) ++i;
+      units += L'?';
+      ++missing;
+    } else {
+      units += wide[i];
+    }
+  }
+  if (units.empty()) return {};
+  bool lacking = false;
+  std::string gbk = StrictGbk(units, lacking);
+  if (lacking) {
+    // Rare: only then is each character asked on its own, to count them.
+    for (wchar_t unit : units) {
+      if (unit < 0x80) continue;
+      bool alone = false;
+      StrictGbk(std::wstring_view(&unit, 1), alone);
+      missing += alone ? 1 : 0;
+    }
+  }
+  return gbk;
+}

@@ -13,3 +13,9 @@ std::string WideToGbk(std::wstring_view wide);
 // '?', surrogate halves included. Text read from a rich edit box goes through
 // this, so its byte count stays in step with the box's character positions.
 std::string BoxTextToGbk(std::wstring_view wide);
+
+// For writing a file: GBK without the best-fit substitutes (a character GBK
+// lacks never turns into a look-alike); every character GBK cannot hold, a
+// surrogate pair or a lone half of one included, becomes one '?' and is
+// counted in `missing`.
+std::string WideToGbkCounting(std::wstring_view wide, size_t& missing);

@@ -5,6 +5,7 @@
 
 #include "platform/Clipboard.h"
 #include "platform/GuiThreadCall.h"
+#include "websearch/CaptureTarget.h"
 
 namespace {
 
@@ -110,11 +111,14 @@ LRESULT CALLBACK ScreenCapture::HookProc(int code, WPARAM message, LPARAM info) 
 void ScreenCapture::OnMouse(WPARAM message) {
   if (message == WM_LBUTTONDOWN) {
     GetCursorPos(&press_);
+    // Asked at the press: a drag by the title bar has moved the window by the
+    // time the button comes up.
+    pressOnText_ = PressMayStartCapture(press_);
   } else if (message == WM_LBUTTONUP) {
     POINT release{};
     GetCursorPos(&release);
     const bool moved = release.x != press_.x || release.y != press_.y;
-    if (moved && wanted_ && wanted_()) {
+    if (moved && pressOnText_ && wanted_ && wanted_()) {
       ++shared_->running;
       // The thread holds the shared part, so it may outlive this object.
       auto* ticket = new std::shared_ptr<Shared>(shared_);

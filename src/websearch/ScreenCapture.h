@@ -51,4 +51,6 @@ class ScreenCapture {
   std::function<bool()> wanted_;
   WindowsHook hook_;
   POINT press_{};
+  // Whether the last press landed where a drag selects text.
+  bool pressOnText_ = false;
 };

@@ -7,6 +7,7 @@ import shutil
 import stat
 import subprocess
 import tempfile
+import time
 import unittest
 from pathlib import Path
 
@@ -14,6 +15,7 @@ import window_table as W
 from harness import (Config, TavrelTestCase, click_screen, controls_by_id, park_pointer, rect_tuple, run_probe,
                      screenshot, wait_for)
 
+ANSWER_PAGE = 1
 NOTEPAD_PAGE = 4
 STATUS = 1027
 NEW, READ, SAVE, FORMAT = 1028, 1029, 1030, 1031
@@ -100,7 +102,8 @@ class NotepadTest(TavrelTestCase):
         self.assertEqual(self.box_text(app), "还没保存的答案", "box after a failed 读取")
 
         self.file.write_bytes("甲乙".encode("gbk") + b"\0" + "丙丁".encode("gbk"))
-        self.assertEqual(self.click(app, dump, READ, "读取成功"), "读取成功")
+        cut = "读取不完整：只显示了前 4 字节，文件共 9 字节"
+        self.assertEqual(self.click(app, dump, READ, cut), cut, "status after reading a file with a zero byte")
         self.assertEqual(self.box_text(app), "甲乙", "box after reading a file with a zero byte")
         self.close_program(app)
 
@@ -119,6 +122,70 @@ class NotepadTest(TavrelTestCase):
         os.chmod(self.file, stat.S_IRUSR | stat.S_IWUSR)
         self.assertEqual(self.click(app, dump, SAVE, "保存成功"), "保存成功", "the same save once writable")
         self.assertEqual(self.file.read_bytes(), "新的内容".encode("gbk"))
+        self.close_program(app)
+
+    def test_one_tab_key_press_types_one_tab(self):
+        app, dump = self.start()
+        # The notepad last: its text is saved at the end.
+        for page, box in ((ANSWER_PAGE, W.ANSWER_BANK), (NOTEPAD_PAGE, BOX)):
+            with self.subTest(box=box):
+                item = dump["tab"]["items"][page]["screen_rect"]
+                click_screen(item["left"] + item["width"] // 2, item["top"] + item["height"] // 2)
+                wait_for(app.dump, lambda d: d["tab"]["current"] == page)
+                r = controls_by_id(dump)[box]["screen_rect"]
+                click_screen(r["left"] + 40, r["top"] + 20)
+                subprocess.run(["xdotool", "type", "--delay", "60", "ab"], check=True, timeout=20)
+                subprocess.run(["xdotool", "key", "--delay", "60", "Tab", "c", "d"], check=True, timeout=20)
+                typed = wait_for(lambda: app.probe("gettext", box)["text"], lambda t: t.endswith("cd"))
+                self.assertEqual(typed, "ab\tcd", "text after typing a b Tab c d")
+        self.click(app, dump, SAVE, "保存成功")
+        self.assertEqual(self.file.read_bytes(), b"ab\tcd", "the file saved after typing a b Tab c d")
+        self.close_program(app)
+
+    def test_every_encoding_reads_and_saves_back_unchanged(self):
+        app, dump = self.start()
+        text = "第一题：答案 A\r\n\U0001F600 ünicode\r\n"
+        files = [
+            ("读取成功", "保存成功", "第一题：答案 A\r\nB 选项\r\n".encode("gbk")),
+            ("读取成功（UTF-8）", "保存成功（UTF-8）", text.encode("utf-8")),
+            ("读取成功（UTF-8 BOM）", "保存成功（UTF-8 BOM）", text.encode("utf-8-sig")),
+            ("读取成功（UTF-16 LE）", "保存成功（UTF-16 LE）", text.encode("utf-16")),  # little-endian, BOM first
+            ("读取成功（UTF-16 BE）", "保存成功（UTF-16 BE）", b"\xfe\xff" + text.encode("utf-16-be")),
+        ]
+        for read, saved, data in files:
+            with self.subTest(status=read):
+                self.file.write_bytes(data)
+                self.assertEqual(self.click(app, dump, READ, read), read, "status after 读取")
+                shown = data.decode("gbk") if read == "读取成功" else text
+                self.assertEqual(self.box_text(app), shown, "box after 读取")
+                self.assertEqual(self.click(app, dump, SAVE, saved), saved, "status after 保存")
+                self.assertEqual(self.file.read_bytes(), data, "the file after 读取 and 保存 unchanged")
+        # A character GBK lacks, typed into a GBK note (an empty file reads as
+        # GBK): kept, and said so.
+        self.file.write_bytes(b"")
+        self.assertEqual(self.click(app, dump, READ, "读取成功"), "读取成功", "status after reading an empty file")
+        self.set_box(app, "笔记 \U0001F600")
+        moved = "已改存为 UTF-8：有 1 个字符 GBK 存不下"
+        self.assertEqual(self.click(app, dump, SAVE, moved), moved, "status after saving an emoji into a GBK file")
+        self.assertEqual(self.file.read_bytes(), "笔记 \U0001F600".encode("utf-8"), "the file keeps the emoji")
+        self.close_program(app)
+
+    def test_two_quick_clicks_on_read_leave_the_file_in_the_box_once(self):
+        app, dump = self.start()
+        data = "".join("第%d题：答案在这一行\r\n" % i for i in range(8000)).encode("gbk")
+        self.file.write_bytes(data)
+        r = controls_by_id(dump)[READ]["screen_rect"]
+        x, y = r["left"] + r["width"] // 2, r["top"] + r["height"] // 2
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", "2", "--delay", "150", "1"],
+                       check=True, timeout=20)
+        park_pointer()
+        wait_for(lambda: app.probe("gettext", STATUS)["text"], lambda t: t == "读取成功", timeout=60)
+        time.sleep(1)  # a second fill still running would go on adding
+        shown = app.probe("gettext", BOX)["text"]
+        self.assertEqual(len(shown), len(data.decode("gbk")), "length of the box's text after two quick clicks")
+        self.assertTrue(shown == data.decode("gbk"), "the box holds the file exactly once")
+        self.assertEqual(self.click(app, dump, SAVE, "保存成功"), "保存成功")
+        self.assertEqual(self.file.read_bytes(), data, "the file saved after two quick reads")
         self.close_program(app)
 
     def test_format(self):

@@ -8,7 +8,7 @@ import time
 import unittest
 
 import window_table as W
-from harness import TavrelTestCase, click_screen, controls_by_id, park_pointer, wait_for
+from harness import TavrelTestCase, click_screen, controls_by_id, park_pointer, run_probe, wait_for
 
 TOPMOST_BOX = 1002      # 选择框1 "自动置顶"
 TRANSPARENT_BOX = 1003  # 选择框2 "窗口透明"
@@ -265,6 +265,51 @@ class WebSearchTest(OptionsTestCase):
                 got = wait_for(lambda: self.page_and_address(app), lambda p: p[0] == page, timeout=5)
                 self.assertEqual(got, (page, UNTOUCHED), "(page, browser box address) after clicking tab %d" % page)
         park_pointer()
+        self.close_program(app)
+
+
+class HoverRaiseTest(OptionsTestCase):
+    """"自动置顶": the pointer over the window brings it in front of a window
+    of another program that covers it, and activates it; unchecked, nothing is
+    raised."""
+
+    def test_the_pointer_over_the_window_raises_it(self):
+        from test_capture import Notepad  # Wine's notepad, as the other program
+        notepad = Notepad().start()
+        self.addCleanup(notepad.stop)
+        app, dump = self.start_program()
+        main = dump["main"]["rect"]
+        # Notepad over the right part of the main window.
+        run_probe("window", "Notepad", main["left"] + main["width"] - 200, main["top"] + 60, 500, 300)
+        on_notepad_only = (main["left"] + main["width"] + 150, main["top"] + 200)
+        on_both = (main["left"] + main["width"] - 100, main["top"] + 200)
+
+        def order():
+            """(main window in front: the foreground window, above notepad; notepad the foreground window).
+
+            Without a window manager a click activates a window of Wine without
+            raising it; activation is what tells the two apart here.
+            """
+            windows = [w["class"] for w in run_probe("toplevel")]
+            main_above = windows.index(W.MAIN_CLASS) < windows.index("Notepad")
+            return (main_above and run_probe("window", W.MAIN_CLASS)["foreground"],
+                    run_probe("window", "Notepad")["foreground"])
+
+        for raise_on in (1, 0):
+            with self.subTest(自动置顶=raise_on):
+                if self.checks(app, (TOPMOST_BOX,))[0] != raise_on:
+                    app.probe("press", TOPMOST_BOX)
+                click_screen(*on_notepad_only)
+                self.assertEqual(wait_for(order, lambda o: o[1], timeout=5), (False, True),
+                                 "notepad active after a click on it")
+                subprocess.run(["xdotool", "mousemove", *map(str, on_both)], check=True, timeout=20)
+                want = (True, False) if raise_on else (False, True)
+                got = wait_for(order, lambda o: o == want, timeout=5)
+                if not raise_on:
+                    time.sleep(1)
+                    got = order()
+                self.assertEqual(got, want, "(main in front, notepad in front) with the pointer over both")
+                park_pointer()
         self.close_program(app)
 
 

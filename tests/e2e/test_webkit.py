@@ -233,6 +233,16 @@ class WebKitTest(TavrelTestCase):
                 self.assertIn(w, later, "typed character in the log")
             self.assertIn("wkeFireMouseEvent(#1, 0x0201, %d, %d, 0x0001)" % (x, y), later, "the click in the view")
             self.assertIn("wkeSetFocus(#1)", later, "the click gave the view the focus")
+            # One Tab key press reaches the engine once: one key-down, one character.
+            start = len(self.log.lines())
+            subprocess.run(["xdotool", "key", "Tab"], check=True, timeout=20)
+            tab_char = "wkeFireKeyPressEvent(#1, 9, "
+            lines = self.log.wait(lambda ls: any(l.startswith(tab_char) for l in after(ls, start)))
+            time.sleep(0.5)  # a second delivery would come at once
+            later = after(self.log.lines(), start)
+            self.assertEqual(sum(1 for l in later if l.startswith("wkeFireKeyDownEvent(#1, 9, ")), 1,
+                             "key-downs of one Tab: %s" % later)
+            self.assertEqual(sum(1 for l in later if l.startswith(tab_char)), 1, "Tab characters of one Tab: %s" % later)
             typed, _ = self.view_shot(app, "webkit-typed")
             top = typed.height - BAND_HEIGHT
             band_before = before.region(4, top + 2, 200, 16)

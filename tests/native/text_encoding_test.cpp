@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "answerbank/TextEncoding.h"
@@ -62,6 +63,20 @@ char32_t RandomScalar(std::mt19937& random) {
   }
 }
 
+// Up to `most` - 1 pieces: bytes from `pool` and, one time in three, a whole
+// UTF-8 sequence.
+std::string RandomBytes(std::mt19937& random, const std::vector<unsigned char>& pool, int most) {
+  std::string bytes;
+  for (int n = random() % most; n > 0; --n) {
+    if (random() % 3 == 0) {
+      bytes += RefUtf8(RandomScalar(random));
+    } else {
+      bytes += static_cast<char>(pool[random() % pool.size()]);
+    }
+  }
+  return bytes;
+}
+
 TEST(TextEncoding, RandomTextsConvertLikeThePlainEncoders) {
   std::mt19937 random(15);
   for (int round = 0; round < 3000; ++round) {
@@ -94,14 +109,7 @@ TEST(TextEncoding, RandomBytesAreUtf8ExactlyWhenThePlainDecoderSaysSo) {
                                            0xF4, 0xF5, 0xFF};
   int valid = 0;
   for (int round = 0; round < 20000; ++round) {
-    std::string bytes;
-    for (int n = random() % 8; n > 0; --n) {
-      if (random() % 3 == 0) {
-        bytes += RefUtf8(RandomScalar(random));
-      } else {
-        bytes += static_cast<char>(pool[random() % pool.size()]);
-      }
-    }
+    const std::string bytes = RandomBytes(random, pool, 8);
     const std::optional<std::u16string> expected = RefDecodeUtf8(bytes);
     ASSERT_EQ(Utf8ToUtf16(bytes), expected) << "round " << round;
     valid += expected.has_value();
@@ -168,6 +176,32 @@ TEST(TextEncoding, TextHasNoNulAndIsWellFormedInItsEncoding) {
   EXPECT_FALSE(IsTextIn(std::string_view(utf32).substr(detected.bomBytes), detected.encoding));
   EXPECT_EQ(DecodeUnicodeText(std::string("\0a\0b", 4), TextEncoding::kUtf16Be), u"ab");
   EXPECT_EQ(DecodeUnicodeText("ab", TextEncoding::kGbk), std::nullopt);
+}
+
+// The text at the start of random bytes: checked against IsTextIn, which
+// must hold for the prefix and fail for every longer start up to one more
+// character (four bytes), so nothing that could have been text is left out.
+TEST(TextEncoding, TheTextPrefixIsTheLongestStartThatIsText) {
+  std::mt19937 random(17);
+  const std::vector<unsigned char> pool = {0x00, 0x0A, 0x41, 0x7F, 0x80, 0x81, 0x9F, 0xA0, 0xBF, 0xC2,
+                                           0xD8, 0xDC, 0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xFE, 0xFF};
+  int whole = 0;
+  for (int round = 0; round < 20000; ++round) {
+    const std::string bytes = RandomBytes(random, pool, 12);
+    for (TextEncoding encoding :
+         {TextEncoding::kGbk, TextEncoding::kUtf8, TextEncoding::kUtf16Le, TextEncoding::kUtf16Be}) {
+      const size_t prefix = TextPrefixLength(bytes, encoding);
+      const std::string_view view(bytes);
+      ASSERT_LE(prefix, bytes.size());
+      ASSERT_TRUE(IsTextIn(view.substr(0, prefix), encoding)) << "round " << round;
+      for (size_t longer = prefix + 1; longer <= std::min(bytes.size(), prefix + 4); ++longer) {
+        ASSERT_FALSE(IsTextIn(view.substr(0, longer), encoding)) << "round " << round << ", " << longer << " bytes";
+      }
+      whole += prefix == bytes.size();
+    }
+  }
+  EXPECT_GT(whole, 8000);  // whole texts and cut ones both well represented
+  EXPECT_LT(whole, 72000);
 }
 
 TEST(TextEncoding, EveryLineEndBecomesCrLf) {

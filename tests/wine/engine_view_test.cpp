@@ -461,6 +461,30 @@ TEST(NothingIsPolledOrDrawnWhileMinimised) {
   }
 }
 
+// A main window made very low leaves the view no area: no picture can be made
+// for it, and asking again and again kept both threads busy.
+TEST(AHostWithoutAreaIsLeftAloneLikeAMinimisedOne) {
+  LiveView live;
+  const HWND host = live.host.Get();
+  PumpFor(50);
+  for (const SIZE empty : {SIZE{600, 0}, SIZE{0, 360}}) {
+    SetWindowPos(host, nullptr, 0, 0, empty.cx, empty.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpFor(30);
+    wkeSetDirty(live.view.GetWebView(), true);
+    ClearLog();
+    PumpFor(200);
+    const std::wstring log = engine_test::CallLog();
+    CHECK_LOG_LACKS(log, L"wkeIsDirty");
+    CHECK_LOG_LACKS(log, L"wkeResize");
+    CHECK_LOG_LACKS(log, L"wkePaint2");
+    // Its area back: the picture is drawn at the new size.
+    SetWindowPos(host, nullptr, 0, 0, 600, 360, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpFor(150);
+    CHECK_LOG_HAS(engine_test::CallLog(), L"wkePaint2(" + live.name);
+    CHECK_EQ(view_test::ScreenPixel(590, 10), kHeaderColour);
+  }
+}
+
 // The renderer for the tests that count a view's threads: GDI, since a Direct3D
 // device starts threads of its own, which may outlive it for a moment.
 constexpr int kRendererWithoutThreads = 0;

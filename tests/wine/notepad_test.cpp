@@ -148,13 +148,13 @@ TEST(ReadingAMissingFileKeepsTheTextAndSaysSo) {
   CHECK_EQ(w.Status(), std::string("读取失败：文件不存在"));
 }
 
-TEST(ReadingStopsAtTheFirstZeroByte) {
+TEST(ReadingStopsAtTheFirstZeroByteAndSaysSo) {
   CleanFile clean;
   CHECK(Write(clean.path, Bytes("甲乙\0丙丁", 9)));
   NotepadWindow w;
   ReadNote();
   CHECK_EQ(w.Text(), std::string("甲乙"));
-  CHECK_EQ(w.Status(), std::string("读取成功"));
+  CHECK_EQ(w.Status(), std::string("读取不完整：只显示了前 4 字节，文件共 9 字节"));
 }
 
 TEST(ReadingChineseTextWithLineBreaksGivesItBack) {
@@ -216,6 +216,179 @@ TEST(ReadingAFileAnotherProgramWritesFailsAndKeepsTheText) {
   ReadNote();
   CHECK_EQ(w.Text(), std::string("框里的字"));
   CHECK_EQ(w.Status(), std::string("读取失败：文件被其他程序占用"));
+}
+
+// --- encodings ---------------------------------------------------------------------------
+
+std::wstring WideText(HWND box) { return RichEditBox(box).WideContent(); }
+
+long Length(HWND box) {
+  GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  return static_cast<long>(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
+}
+
+// The same note in every encoding a file may come in: read, then saved
+// unchanged, it gives back the very same bytes. GBK stays the program's own;
+// the others keep their byte order mark, or its absence, and their line ends.
+TEST(ReadingThenSavingUnchangedKeepsEveryEncodingByteForByte) {
+  CleanFile clean;
+  // 答案 in UTF-8, UTF-16 LE and UTF-16 BE; an emoji GBK lacks after it.
+  const std::string utf8 = "\xE7\xAD\x94\xE6\xA1\x88 A\r\n\xF0\x9F\x98\x80\r\n";
+  const std::string le = Bytes("\x54\x7B\x48\x68\x20\x00\x41\x00\x0D\x00\x0A\x00\x3D\xD8\x00\xDE\x0D\x00\x0A\x00", 20);
+  std::string be;
+  for (size_t i = 0; i < le.size(); i += 2) be += {le[i + 1], le[i]};
+  const std::wstring wide = L"答案 A\r\n\U0001F600\r\n";
+  const struct {
+    std::string bytes;
+    std::wstring text;
+    const char* read;
+    const char* saved;
+  } files[] = {
+      {"答案 A\r\n第二行\r\n", L"答案 A\r\n第二行\r\n", "读取成功", "保存成功"},
+      {utf8, wide, "读取成功（UTF-8）", "保存成功（UTF-8）"},
+      {"\xEF\xBB\xBF" + utf8, wide, "读取成功（UTF-8 BOM）", "保存成功（UTF-8 BOM）"},
+      {"\xFF\xFE" + le, wide, "读取成功（UTF-16 LE）", "保存成功（UTF-16 LE）"},
+      {"\xFE\xFF" + be, wide, "读取成功（UTF-16 BE）", "保存成功（UTF-16 BE）"},
+      // Line ends of one kind throughout stay that kind.
+      {"\xE7\xAD\x94\n\xE6\xA1\x88\n", L"答\r\n案\r\n", "读取成功（UTF-8）", "保存成功（UTF-8）"},
+  };
+  NotepadWindow w;
+  for (const auto& file : files) {
+    REQUIRE(Write(clean.path, file.bytes));
+    w.SetText("旧内容");
+    ReadNote();
+    CHECK_EQ(WideText(w.box), file.text);
+    CHECK_EQ(w.Status(), std::string(file.read));
+    SaveNote();
+    CHECK_EQ(w.Status(), std::string(file.saved));
+    CHECK_EQ(Read(clean.path).value_or("(missing)"), file.bytes);
+  }
+}
+
+TEST(CharactersGbkLacksMakeTheFileUtf8AndTheStatusSaysSo) {
+  CleanFile clean;
+  NotepadWindow w;
+  // An emoji, a Hangul syllable, and "À", which GBK lacks but could show as
+  // its look-alike "A": none may turn into something else.
+  const std::wstring text = L"笔记 \U0001F600 \u00C0 \uD55C\r\n";
+  SetWindowTextW(w.box, text.c_str());
+  SaveNote();
+  CHECK_EQ(w.Status(), std::string("已改存为 UTF-8：有 3 个字符 GBK 存不下"));
+  CHECK_EQ(Read(clean.path).value_or("(missing)"),
+           std::string("\xE7\xAC\x94\xE8\xAE\xB0 \xF0\x9F\x98\x80 \xC3\x80 \xED\x95\x9C\r\n"));
+  NewNote();
+  ReadNote();
+  CHECK_EQ(WideText(w.box), text);
+  CHECK_EQ(w.Status(), std::string("读取成功（UTF-8）"));
+  // A text GBK holds, saved again: the file keeps its new encoding.
+  w.SetText("只有汉字");
+  SaveNote();
+  CHECK_EQ(w.Status(), std::string("保存成功（UTF-8）"));
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), std::string("\xE5\x8F\xAA\xE6\x9C\x89\xE6\xB1\x89\xE5\xAD\x97"));
+}
+
+TEST(AFileThatCannotBeShownAsItIsIsNoSuccess) {
+  CleanFile clean;
+  NotepadWindow w;
+  // UTF-16 cut by a NUL character, and GBK ending in half a character.
+  CHECK(Write(clean.path, Bytes("\xFF\xFE\x54\x7B\x00\x00\x48\x68", 8)));
+  ReadNote();
+  CHECK_EQ(WideText(w.box), std::wstring(L"答"));
+  CHECK_EQ(w.Status(), std::string("读取不完整：只显示了前 4 字节，文件共 8 字节"));
+  CHECK(Write(clean.path, "ab\x81"));
+  ReadNote();
+  CHECK_EQ(w.Status(), std::string("读取有误：自第 3 字节起无法原样显示"));
+}
+
+// --- one fill at a time -------------------------------------------------------------------
+
+// A second click while "读取" still fills the box: the window below runs it
+// from inside the read's pauses for messages, as a real click would run, and
+// notes how far the fill had come.
+struct Click {
+  void (*handler)() = nullptr;
+  HWND box = nullptr;
+  long boxLengthThen = -1;
+  std::string statusAfter;
+  HWND status = nullptr;
+};
+Click pendingClick;
+
+LRESULT CALLBACK ClickProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP && pendingClick.handler) {
+    GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    pendingClick.boxLengthThen =
+        static_cast<long>(SendMessageW(pendingClick.box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
+    auto handler = pendingClick.handler;
+    pendingClick.handler = nullptr;
+    handler();
+    pendingClick.statusAfter = GetWindowTextGbk(pendingClick.status);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Posts the click of `handler`, to be handled at the next look at the queue.
+void PostClick(const NotepadWindow& w, void (*handler)()) {
+  static const HWND clicker = MakeTestWindow(L"NotepadTestClicks", 0, WS_POPUP, 0, 0, 10, 10, nullptr, ClickProc);
+  pendingClick = Click{handler, w.box, -1, "", w.status};
+  PostMessageW(clicker, WM_APP, 0, 0);
+}
+
+// Clicks `first` and, quickly after, `second`; true when the second came while
+// the first was still filling the box (neither empty nor full).
+bool ClickTwice(const NotepadWindow& w, void (*first)(), void (*second)(), long fullLength) {
+  PostClick(w, second);
+  first();
+  return pendingClick.boxLengthThen > 0 && pendingClick.boxLengthThen < fullLength;
+}
+
+// Long enough to go into the box in many pieces.
+std::string LongText() {
+  std::string text;
+  for (int i = 0; text.size() < 120000; ++i) text += "第" + std::to_string(i) + "题：答案在这一行\r\n";
+  return text;
+}
+
+// The long file beside the program, read once to learn its length in the box.
+struct LongFileRead {
+  CleanFile clean;
+  std::string text = LongText();
+  NotepadWindow w;
+  long full = 0;
+  LongFileRead() {
+    CHECK(Write(clean.path, text));
+    ReadNote();
+    full = Length(w.box);
+  }
+};
+
+TEST(ASecondReadDuringALongReadLeavesTheFileInTheBoxOnce) {
+  LongFileRead file;
+  file.w.SetText("旧内容");
+  REQUIRE(ClickTwice(file.w, ReadNote, ReadNote, file.full));
+  CHECK_EQ(Length(file.w.box), file.full);
+  CHECK(file.w.Text() == file.text);
+  CHECK_EQ(file.w.Status(), std::string("读取成功"));
+  // And saved as it is: the file stays the same.
+  SaveNote();
+  CHECK(Read(file.clean.path).value_or("") == file.text);
+}
+
+TEST(NewDuringALongReadLeavesTheBoxEmpty) {
+  LongFileRead file;
+  REQUIRE(ClickTwice(file.w, ReadNote, NewNote, file.full));
+  CHECK_EQ(file.w.Text(), std::string());
+  CHECK_EQ(file.w.Status(), std::string("新建成功"));
+}
+
+TEST(SaveDuringALongReadKeepsTheFileWhole) {
+  LongFileRead file;
+  REQUIRE(ClickTwice(file.w, ReadNote, SaveNote, file.full));
+  CHECK_EQ(pendingClick.statusAfter, std::string("读取尚未完成，没有保存"));
+  CHECK(Read(file.clean.path).value_or("") == file.text);
+  CHECK(file.w.Text() == file.text);
+  CHECK_EQ(file.w.Status(), std::string("读取成功"));
 }
 
 // --- save ----------------------------------------------------------------------------------
@@ -300,11 +473,6 @@ CHARFORMAT2W FormatAt(HWND box, long position) {
   cf.cbSize = sizeof cf;
   SendMessageW(box, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
   return cf;
-}
-
-long Length(HWND box) {
-  GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
-  return static_cast<long>(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
 }
 
 // One letter per character: 's' for 宋体 9 black with no effects, 'x' otherwise.
@@ -403,6 +571,35 @@ TEST(FormatSetsTheStandardFormatRecord) {
   CHECK_EQ(Globals().standardFormat.face, std::string("宋体"));
   CHECK_EQ(Globals().standardFormat.size, 9);
   CHECK_EQ(Globals().standardFormat.colour, uint32_t{0});
+}
+
+TEST(FormatDuringALongReadFormatsTheWholeFileOnceItIsIn) {
+  LongFileRead file;
+  Decorate(file.w.box, 0, file.full, L"Arial", 300, CFE_BOLD, RGB(0, 128, 0));
+  REQUIRE(ClickTwice(file.w, ReadNote, FormatNote, file.full));
+  CHECK(file.w.Text() == file.text);
+  CHECK_EQ(file.w.Status(), std::string("文字格式化成功"));
+  std::string samples;
+  for (long at : {0L, file.full / 2, file.full - 1}) {
+    const CHARFORMAT2W cf = FormatAt(file.w.box, at);
+    samples += std::wstring(cf.szFaceName) == L"宋体" && cf.yHeight == 180 && !(cf.dwEffects & CFE_BOLD) ? 's' : 'x';
+  }
+  CHECK_EQ(samples, std::string("sss"));
+}
+
+TEST(AReadDuringALongFormatEndsTheFormat) {
+  CleanFile clean;
+  const std::string text = LongText();
+  REQUIRE(Write(clean.path, "短的文件"));
+  NotepadWindow w;
+  w.SetText(text);
+  const long full = Length(w.box);
+  Decorate(w.box, 0, full, L"Arial", 300, CFE_BOLD, RGB(0, 128, 0));
+  PostClick(w, ReadNote);
+  FormatNote();
+  CHECK(pendingClick.handler == nullptr);  // the read ran in the format's middle
+  CHECK_EQ(w.Text(), std::string("短的文件"));
+  CHECK_EQ(w.Status(), std::string("读取成功"));
 }
 
 // --- a program folder with a Chinese name --------------------------------------------------------

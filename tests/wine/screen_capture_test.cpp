@@ -1,0 +1,192 @@
+// Which drags start a screen word capture, driven by real mouse input through
+// the system-wide hook: a drag over text in a window's client area copies it;
+// a drag that starts on a title bar or a scroll bar, or any drag in a console
+// window, captures nothing and sends no copy keys.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "check.h"
+#include "platform/Handles.h"
+#include "test_window.h"
+#include "websearch/CaptureTarget.h"
+#include "websearch/ScreenCapture.h"
+
+namespace {
+
+// Wine leaves a window's title bar to the window manager unless told to draw
+// it itself, and the test display has no window manager: without its own
+// title bar a test window would have nothing to press on. Wine reads this
+// per-program setting when the program first opens a window.
+struct OwnTitleBars {
+  static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\screen_capture_test.exe\\X11 Driver";
+  OwnTitleBars() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == 0) {
+      RegSetValueExW(key, L"Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 2 * sizeof(wchar_t));
+      RegCloseKey(key);
+    }
+  }
+  ~OwnTitleBars() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
+} ownTitleBars;
+
+// Key-downs of the copy shortcut's letter, whichever window they went to.
+int copyKeys = 0;
+
+LRESULT CALLBACK CountCopyKeys(int code, WPARAM message, LPARAM info) {
+  if (code == HC_ACTION && message == WM_KEYDOWN && reinterpret_cast<KBDLLHOOKSTRUCT*>(info)->vkCode == 'C') {
+    ++copyKeys;
+  }
+  return CallNextHookEx(nullptr, code, message, info);
+}
+
+void PumpFor(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  MSG message;
+  while (GetTickCount() - start < milliseconds) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(5);
+  }
+}
+
+// Mouse input as a user makes it, from a thread of its own, while this thread
+// serves the hooks and the windows.
+void Mouse(DWORD flags, POINT at) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(at.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+  input.mi.dy = MulDiv(at.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof input);
+  Sleep(60);
+}
+
+struct DragPoints {
+  POINT from;
+  POINT to;
+};
+
+DWORD WINAPI DragThread(void* points) {
+  const DragPoints drag = *static_cast<DragPoints*>(points);
+  Mouse(0, drag.from);
+  Mouse(MOUSEEVENTF_LEFTDOWN, drag.from);
+  for (int step = 1; step <= 4; ++step) {
+    Mouse(0, POINT{drag.from.x + (drag.to.x - drag.from.x) * step / 4, drag.from.y + (drag.to.y - drag.from.y) * step / 4});
+  }
+  Mouse(MOUSEEVENTF_LEFTUP, drag.to);
+  return 0;
+}
+
+// Drags from `from` to `to` and lets a capture that started run to its end.
+void Drag(POINT from, POINT to) {
+  DragPoints points{from, to};
+  KernelHandle thread(CreateThread(nullptr, 0, DragThread, &points, 0, nullptr));
+  REQUIRE(static_cast<bool>(thread));
+  const HANDLE handle = thread.Get();
+  MSG message;
+  while (MsgWaitForMultipleObjects(1, &handle, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  // The capture waits 100 ms, copies, waits 100 ms more.
+  PumpFor(600);
+}
+
+
+constexpr wchar_t kQuestion[] = L"capture this question";
+
+struct Scene {
+  std::string captured;
+  // A window with a title bar and a scroll bar, its client area a text box.
+  OwnedWindow textWindow{MakeTestWindow(L"CaptureTestText", 0, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_VISIBLE, 60, 60,
+                                        420, 260)};
+  HWND edit = nullptr;
+  // The Windows console's window class, registered by this test.
+  OwnedWindow console{MakeTestWindow(L"ConsoleWindowClass", 0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 540, 60, 420, 260)};
+  WindowsHook keys{SetWindowsHookExW(WH_KEYBOARD_LL, CountCopyKeys, GetModuleHandleW(nullptr), 0)};
+  ScreenCapture capture;
+
+  Scene()
+      : capture(textWindow.Get(), CaptureCallbacks{[] { return true; },
+                                                   [this](const std::string& text) { captured = text; }, nullptr}) {
+    SetScrollRange(textWindow.Get(), SB_VERT, 0, 100, TRUE);
+    RECT client{};
+    GetClientRect(textWindow.Get(), &client);
+    edit = CreateWindowExW(0, L"EDIT", kQuestion, WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, client.right,
+                           client.bottom, textWindow.Get(), nullptr, nullptr, nullptr);
+    capture.Start();
+    PumpFor(200);
+  }
+
+  POINT ClientPoint(HWND window, int x, int y) const {
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    return point;
+  }
+
+  // Copy keys sent and texts captured by one drag.
+  std::pair<int, std::string> DragAndSee(POINT from, POINT to) {
+    copyKeys = 0;
+    captured.clear();
+    Drag(from, to);
+    return {copyKeys, captured};
+  }
+};
+
+TEST(OnlyADragOverTextCaptures) {
+  Scene scene;
+  REQUIRE(scene.edit != nullptr);
+  RECT frame{};
+  GetWindowRect(scene.textWindow.Get(), &frame);
+  RECT client{};
+  GetClientRect(scene.textWindow.Get(), &client);
+  const POINT clientTopLeft = scene.ClientPoint(scene.textWindow.Get(), 0, 0);
+  const POINT clientBottomRight = scene.ClientPoint(scene.textWindow.Get(), client.right, client.bottom);
+
+  // Over the text: copied, and the text handed on.
+  const auto overText = scene.DragAndSee(scene.ClientPoint(scene.edit, 2, 8), scene.ClientPoint(scene.edit, 300, 8));
+  REQUIRE_EQ(overText, (std::pair<int, std::string>{1, "capture this question"}));
+
+  // The title bar, between the frame's top and the client area: a move.
+  const POINT title{(frame.left + frame.right) / 2, (frame.top + clientTopLeft.y) / 2};
+  CHECK(!PressMayStartCapture(title));
+  CHECK_EQ(scene.DragAndSee(title, POINT{title.x + 40, title.y + 30}), (std::pair<int, std::string>{0, ""}));
+  SetWindowPos(scene.textWindow.Get(), nullptr, frame.left, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+
+  // The scroll bar, right of the client area: a scroll.
+  const POINT bar{(clientBottomRight.x + frame.right) / 2, (clientTopLeft.y + clientBottomRight.y) / 2};
+  CHECK(!PressMayStartCapture(bar));
+  CHECK_EQ(scene.DragAndSee(bar, POINT{bar.x, bar.y + 60}), (std::pair<int, std::string>{0, ""}));
+
+  // Inside a console: Ctrl+C there would end the running job.
+  CHECK(IsConsoleWindow(scene.console.Get()));
+  const POINT inConsole = scene.ClientPoint(scene.console.Get(), 20, 20);
+  CHECK(PressMayStartCapture(inConsole) == false);
+  CHECK_EQ(scene.DragAndSee(inConsole, POINT{inConsole.x + 200, inConsole.y}), (std::pair<int, std::string>{0, ""}));
+
+  // Over the text again: still captures.
+  CHECK_EQ(scene.DragAndSee(scene.ClientPoint(scene.edit, 2, 8), scene.ClientPoint(scene.edit, 300, 8)),
+           (std::pair<int, std::string>{1, "capture this question"}));
+}
+
+TEST(ConsolesAreKnownByTheirOwnClassOrTheirTopLevelWindowsClass) {
+  for (const wchar_t* name : {L"ConsoleWindowClass", L"CASCADIA_HOSTING_WINDOW_CLASS", L"mintty",
+                              L"VirtualConsoleClass", L"PuTTY", L"WineConsoleClass"}) {
+    OwnedWindow top(MakeTestWindow(name, 0, WS_POPUP, 0, 0, 50, 50));
+    OwnedWindow inside(MakeTestWindow(L"CaptureTestInside", 0, WS_CHILD, 0, 0, 10, 10, top.Get()));
+    CHECK(IsConsoleWindow(top.Get()));
+    CHECK(IsConsoleWindow(inside.Get()));
+  }
+  OwnedWindow ordinary(MakeTestWindow(L"CaptureTestOrdinary", 0, WS_POPUP, 0, 0, 50, 50));
+  CHECK(!IsConsoleWindow(ordinary.Get()));
+}
+
+}  // namespace
+
+CHECK_MAIN()
