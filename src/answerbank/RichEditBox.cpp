@@ -7,7 +7,9 @@
 
 #include "platform/Text.h"
 
-std::string RichEditBox::Content() const {
+std::string RichEditBox::Content() const { return BoxTextToGbk(WideContent()); }
+
+std::wstring RichEditBox::WideContent() const {
   GETTEXTLENGTHEX lengthRequest{GTL_USECRLF | GTL_NUMCHARS | GTL_PRECISE, 1200};
   const LRESULT units = SendMessageW(window_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthRequest), 0);
   if (units <= 0) return {};
@@ -19,7 +21,7 @@ std::string RichEditBox::Content() const {
   const LRESULT copied =
       SendMessageW(window_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  return BoxTextToGbk(text);
+  return text;
 }
 
 bool RichEditBox::IsEmpty() const {

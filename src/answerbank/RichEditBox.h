@@ -17,6 +17,8 @@ class RichEditBox {
   // The whole text as GBK, with CR LF line breaks, and with one '?' for every
   // UTF-16 unit GBK cannot hold, so byte counts stay in step with positions.
   std::string Content() const;
+  // The whole text as the box holds it in UTF-16, with CR LF line breaks.
+  std::wstring WideContent() const;
   // Whether the content is the empty text, without reading it.
   bool IsEmpty() const;
   void SetContent(const std::string& gbk);
