@@ -2,7 +2,8 @@
 // search against the per-byte counting form and against the bare highlighting,
 // searches after the first one (on an unchanged bank, on a bank already in the
 // standard format), the tolerant search and the closest passage, each with the
-// longest wait a posted message saw while it ran.
+// longest wait a posted message saw while it ran. Each measurement runs in a
+// process of its own, which this program starts (--run <name>).
 #include <windows.h>
 #include <richedit.h>
 
@@ -24,6 +25,7 @@
 #include "answerbank/StandardFormatting.h"
 #include "app/Globals.h"
 #include "platform/Controls.h"
+#include "platform/Handles.h"
 #include "platform/MessagePump.h"
 #include "per_byte_count.h"
 #include "platform/Text.h"
@@ -37,13 +39,16 @@ constexpr UINT kProbe = WM_APP + 7;
 // was dispatched is the longest stretch without message processing.
 std::atomic<long long> maxWaitMicros{0};
 
-long long NowMicros() {
-  return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
+// Microseconds, cut to 32 bits so that they fit a message's parameter at both
+// widths; the difference of two of them is right for waits below an hour.
+uint32_t NowMicros() {
+  return static_cast<uint32_t>(
+      std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count());
 }
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kProbe) {
-    const long long waited = NowMicros() - static_cast<long long>(lParam);
+    const long long waited = static_cast<uint32_t>(NowMicros() - static_cast<uint32_t>(lParam));
     if (waited > maxWaitMicros) maxWaitMicros = waited;
     return 0;
   }
@@ -90,7 +95,7 @@ void PlaceWord(std::string& bank, size_t lineBytes, const char* word, int occurr
 
 // GBK lines of mixed Chinese and ASCII with CR LF ends, `occurrences` of 答案 spread evenly.
 std::string MakeBank(size_t bytes, int occurrences) {
-  const std::string line = "第一题：下列选项中正确的是 A. 甲 B. 乙 C. 丙 D. 丁 (2018)\r\n";
+  const std::string line = "第一题：下列选项中正确的是 A. 甲 B. 乙 C. 丙 D. 丁 (2018)\r\n";  // as kLine
   std::string bank;
   while (bank.size() < bytes) bank += line;
   bank.resize(bytes - bytes % 2);
@@ -163,6 +168,8 @@ Figures Measure(const char* label, Work work, bool probe = true) {
   poster.join();
   PumpPendingMessages();
   const Figures figures{seconds, maxWaitMicros / 1000.0};
+  // For the driver that started this measurement (see RunApart).
+  std::printf("#figures %.6f %.3f\n", seconds, figures.longestWaitMs);
   if (probe) {
     std::printf("  %-52s %8.3f s   longest wait for messages %7.1f ms\n", label, seconds, figures.longestWaitMs);
   } else {
@@ -185,18 +192,26 @@ void FormatAll(const Window& w, const std::vector<CharRange>& ranges, uint32_t c
   box.Select(0, 0);
 }
 
+// The console takes UTF-8; the program's texts are GBK.
+std::string Utf8(const std::string& gbk) {
+  const std::wstring wide = GbkToWide(gbk);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), bytes, nullptr, nullptr);
+  return text;
+}
+
 void SearchFor(const Window& w, const char* question, const std::string& expectedReport) {
   SetWindowTextGbk(w.searchBox, question);
   LocalSearch();
-  if (GetWindowTextGbk(w.status) != expectedReport) std::printf("      WRONG REPORT\n");
+  const std::string report = GetWindowTextGbk(w.status);
+  if (report != expectedReport) std::printf("      WRONG REPORT: %s\n", Utf8(report).c_str());
 }
 
 void Load(const Window& w, const std::string& bank) {
   RichEditBox(w.answerBank).SetContent(bank);
   SetWindowTextGbk(w.searchBox, "答案");
 }
-
-}  // namespace
 
 // Each measurement gets a new window and box holding freshly loaded text, so
 // none inherits the state (formatting runs, undo, caret) another one left.
@@ -206,102 +221,238 @@ Window FreshWindow(const std::string& bank) {
   return w;
 }
 
-void Close(const Window& w) {
-  DestroyWindow(w.host);
-  PumpPendingMessages();
+const char kLine[] = "第一题：下列选项中正确的是 A. 甲 B. 乙 C. 丙 D. 丁 (2018)\r\n";
+
+std::string LargeBank() { return MakeBank(1024 * 1024, 2000); }
+
+// The large bank with 2,000 occurrences of a second word as well.
+std::string TwoWordBank() {
+  std::string bank = LargeBank();
+  PlaceWord(bank, std::strlen(kLine), "结论", 2000, 4);
+  return bank;
 }
 
-template <typename Work>
-Figures MeasureFresh(const char* label, const std::string& bank, Work work, bool probe = true) {
+std::vector<CharRange> RangesOf(const std::string& bank, const char* word) {
+  return OccurrenceRanges(bank, word, FindOccurrences(bank, word));
+}
+
+// ---- The measurements, each run in a process of its own (see RunApart). ----
+
+void SmallSearch() {
+  const Window w = FreshWindow(MakeBank(100 * 1024, 200));
+  Measure("shipped search", [&] { SearchFor(w, "答案", SearchReport(200)); });
+}
+
+void SmallPerByte(bool full) {
+  if (full) {
+    const Window w = FreshWindow(MakeBank(100 * 1024, 200));
+    Measure("per-byte counting, 200 occurrences", [&] { PerByteSearch(w); });
+    return;
+  }
+  // The per-byte form takes minutes here; time it on a 10 KB bank with 20
+  // occurrences, whose cost grows with length times occurrences.
+  const Window w = FreshWindow(MakeBank(10 * 1024, 20));
+  Measure("per-byte counting, 10 KB / 20 occurrences", [&] { PerByteSearch(w); });
+  std::printf("      (x100 for 100 KB / 200 occurrences; run with --per-byte-full to measure it)\n");
+}
+
+void FirstSearch() {
+  const Window w = FreshWindow(LargeBank());
+  Measure("shipped search", [&] { SearchFor(w, "答案", SearchReport(2000)); });
+}
+
+void Floor(bool pump) {
+  const std::string bank = LargeBank();
   const Window w = FreshWindow(bank);
-  const Figures figures = Measure(label, [&] { work(w); }, probe);
-  Close(w);
+  const auto ranges = RangesOf(bank, "答案");
+  if (pump) {
+    Measure("floor, processing messages every 30 ms", [&] { HighlightsOnly(w, ranges, RichCharCount(bank), true); });
+  } else {
+    Measure("floor: reset + highlights, drawing suspended",
+            [&] { HighlightsOnly(w, ranges, RichCharCount(bank), false); }, false);
+  }
+}
+
+void LaterSearches() {
+  const Window w = FreshWindow(TwoWordBank());
+  Measure("first search", [&] { SearchFor(w, "答案", SearchReport(2000)); });
+  Measure("the same search again, bank unchanged", [&] { SearchFor(w, "答案", SearchReport(2000)); });
+  Measure("a different search (the second word), bank unchanged", [&] { SearchFor(w, "结论", SearchReport(2000)); });
+}
+
+void PutBackAndColour() {
+  const std::string bank = TwoWordBank();
+  const Window w = FreshWindow(bank);
+  SearchFor(w, "答案", SearchReport(2000));
+  Measure("  putting its 2,000 hits back alone", [&] { FormatAll(w, RangesOf(bank, "答案"), 0); }, false);
+  Measure("  colouring the second word's 2,000 alone", [&] { FormatAll(w, RangesOf(bank, "结论"), 0x0000FF); }, false);
+}
+
+enum class OnStandard { Search, ColourAlone, ResetAlone };
+
+void StandardFirst(OnStandard what) {
+  const std::string bank = TwoWordBank();
+  const Window w = FreshWindow(bank);
+  FormatWholeBox(w.answerBank);
+  switch (what) {
+    case OnStandard::Search:
+      Measure("first search on a bank already standard", [&] { SearchFor(w, "答案", SearchReport(2000)); });
+      break;
+    case OnStandard::ColourAlone:
+      Measure("  colouring its 2,000 hits alone", [&] { FormatAll(w, RangesOf(bank, "答案"), 0x0000FF); }, false);
+      break;
+    case OnStandard::ResetAlone:
+      Measure("  the whole-text reset it skips", [&] { FormatAll(w, {CharRange{0, RichCharCount(bank)}}, 0); }, false);
+      break;
+  }
+}
+
+void TolerantSearches() {
+  const Window w = FreshWindow(LargeBank());
+  FormatWholeBox(w.answerBank);
+  // White space, full width and Chinese punctuation: found folded, in 2,000 lines.
+  Measure("folded: 2,000 hits of a question with spaces",
+          [&] { SearchFor(w, "答案 题：下列选项中正确的是Ａ．", FoldedSearchReport(2000)); });
+  // Ends each of the 2,000 highlights one character earlier, before the full stop.
+  Measure("closest passages: 1 of 14 characters changed",
+          [&] { SearchFor(w, "答案题：下列选相中正确的是A", ClosestSearchReport(92, 2000)); });
+}
+
+struct Run {
+  const char* name;
+  void (*body)(bool perByteFull);
+};
+
+const Run kRuns[] = {
+    {"small-search", [](bool) { SmallSearch(); }},
+    {"small-per-byte", [](bool full) { SmallPerByte(full); }},
+    {"first", [](bool) { FirstSearch(); }},
+    {"floor-pumping", [](bool) { Floor(true); }},
+    {"floor", [](bool) { Floor(false); }},
+    {"later", [](bool) { LaterSearches(); }},
+    {"put-back-and-colour", [](bool) { PutBackAndColour(); }},
+    {"standard-first", [](bool) { StandardFirst(OnStandard::Search); }},
+    {"standard-colour", [](bool) { StandardFirst(OnStandard::ColourAlone); }},
+    {"standard-reset", [](bool) { StandardFirst(OnStandard::ResetAlone); }},
+    {"tolerant", [](bool) { TolerantSearches(); }},
+};
+
+// Runs one measurement in a new process of this program and passes its lines
+// on. Under Wine a rich edit box works several times slower in a process that
+// already held and destroyed a long one, so measurements made one after the
+// other in one process would not compare.
+std::vector<Figures> RunApart(const char* name, bool perByteFull) {
+  std::vector<Figures> figures;
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(exe) + L"\" --run " + GbkToWide(name);
+  if (perByteFull) command += L" --per-byte-full";
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return figures;
+  KernelHandle reader(readEnd);
+  KernelHandle writer(writeEnd);
+  SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = writer.Get();
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(exe, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
+    std::printf("  %s: cannot start a process for it\n", name);
+    return figures;
+  }
+  KernelHandle process(started.hProcess);
+  KernelHandle thread(started.hThread);
+  writer.Reset();
+  std::string pending;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    pending.append(buffer, got);
+    for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
+      const std::string line = pending.substr(0, end);
+      Figures f;
+      if (std::sscanf(line.c_str(), "#figures %lf %lf", &f.seconds, &f.longestWaitMs) == 2) {
+        figures.push_back(f);
+      } else {
+        std::printf("%s\n", line.c_str());
+      }
+    }
+    std::fflush(stdout);
+  }
+  WaitForSingleObject(process.Get(), INFINITE);
   return figures;
 }
 
 void Ratio(const char* what, double value, const char* bound) { std::printf("      %s: %.3f (%s)\n", what, value, bound); }
 
+// The figures of a run, or zeros where it did not give them all.
+Figures Nth(const std::vector<Figures>& figures, size_t n) { return n < figures.size() ? figures[n] : Figures{}; }
+
+void Drive(const std::string& sections, bool perByteFull) {
+  const auto wanted = [&sections](char section) { return sections.find(section) != std::string::npos; };
+  double longest = 0;
+  if (wanted('a')) {
+    std::printf("(a) 100 KB answer bank, 200 occurrences\n");
+    RunApart("small-search", false);
+    RunApart("small-per-byte", perByteFull);
+  }
+  if (wanted('b')) {
+    std::printf("(b) 1 MB answer bank, 2,000 occurrences\n");
+    const Figures first = Nth(RunApart("first", false), 0);
+    RunApart("floor-pumping", false);
+    const Figures floor = Nth(RunApart("floor", false), 0);
+    Ratio("first search / floor", first.seconds / floor.seconds, "at most 1.5");
+  }
+  if (wanted('c')) {
+    std::printf("(c) the 1 MB bank with 2,000 occurrences of a second word as well: searches after the first\n");
+    const std::vector<Figures> later = RunApart("later", false);
+    const std::vector<Figures> parts = RunApart("put-back-and-colour", false);
+    Ratio("same search again / first search", Nth(later, 1).seconds / Nth(later, 0).seconds, "at most 0.1");
+    Ratio("different search / (putting back + colouring)",
+          Nth(later, 2).seconds / (Nth(parts, 0).seconds + Nth(parts, 1).seconds), "at most 1");
+    const Figures standard = Nth(RunApart("standard-first", false), 0);
+    const Figures colour = Nth(RunApart("standard-colour", false), 0);
+    RunApart("standard-reset", false);
+    Ratio("first search on a standard bank / colouring alone", standard.seconds / colour.seconds,
+          "near 1: no reset");
+    longest = std::max({longest, Nth(later, 1).longestWaitMs, Nth(later, 2).longestWaitMs, standard.longestWaitMs});
+  }
+  if (wanted('d')) {
+    std::printf("(d) the tolerant search on the 1 MB bank, already in the standard format\n");
+    const std::vector<Figures> tolerant = RunApart("tolerant", false);
+    longest = std::max({longest, Nth(tolerant, 0).longestWaitMs, Nth(tolerant, 1).longestWaitMs});
+  }
+  if (wanted('c') || wanted('d')) {
+    std::printf("  longest wait for messages in a search without the whole-text reset: %.1f ms (at most 100)\n",
+                longest);
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   bool perByteFull = false;
-  for (int i = 1; i < argc; ++i) perByteFull = perByteFull || std::strcmp(argv[i], "--per-byte-full") == 0;
+  std::string sections = "abcd";
+  const char* run = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    perByteFull = perByteFull || std::strcmp(argv[i], "--per-byte-full") == 0;
+    if (std::strcmp(argv[i], "--sections") == 0 && i + 1 < argc) sections = argv[++i];
+    if (std::strcmp(argv[i], "--run") == 0 && i + 1 < argc) run = argv[++i];
+  }
+  if (!run) {
+    Drive(sections, perByteFull);
+    return 0;
+  }
   GlobalInit();
   RegisterHostClass();
-
-  std::printf("(a) 100 KB answer bank, 200 occurrences\n");
-  const std::string small = MakeBank(100 * 1024, 200);
-  MeasureFresh("shipped search", small, [](const Window& w) { SearchFor(w, "答案", SearchReport(200)); });
-  if (perByteFull) {
-    MeasureFresh("per-byte counting, 200 occurrences", small, [](const Window& w) { PerByteSearch(w); });
-  } else {
-    // The per-byte form takes minutes here; time it on a 10 KB bank with 20
-    // occurrences, whose cost grows with length times occurrences.
-    MeasureFresh("per-byte counting, 10 KB / 20 occurrences", MakeBank(10 * 1024, 20),
-                 [](const Window& w) { PerByteSearch(w); });
-    std::printf("      (x100 for 100 KB / 200 occurrences; run with --per-byte-full to measure it)\n");
+  for (const Run& r : kRuns) {
+    if (std::strcmp(r.name, run) == 0) r.body(perByteFull);
   }
-
-  std::printf("(b) 1 MB answer bank, 2,000 occurrences\n");
-  const std::string large = MakeBank(1024 * 1024, 2000);
-  const Figures first = MeasureFresh("shipped search", large, [](const Window& w) { SearchFor(w, "答案", SearchReport(2000)); });
-  const auto ranges = OccurrenceRanges(large, "答案", FindOccurrences(large, "答案"));
-  const long long total = RichCharCount(large);
-  MeasureFresh("floor, processing messages every 30 ms", large,
-               [&](const Window& w) { HighlightsOnly(w, ranges, total, true); });
-  const Figures floor = MeasureFresh("floor: reset + highlights, drawing suspended", large,
-                                     [&](const Window& w) { HighlightsOnly(w, ranges, total, false); }, false);
-  Ratio("first search / floor", first.seconds / floor.seconds, "at most 1.5");
-
-  std::printf("(c) the same 1 MB bank with 2,000 occurrences of 结论 as well: searches after the first\n");
-  std::string two = large;
-  PlaceWord(two, std::string("第一题：下列选项中正确的是 A. 甲 B. 乙 C. 丙 D. 丁 (2018)\r\n").size(), "结论", 2000, 4);
-  const auto otherRanges = OccurrenceRanges(two, "结论", FindOccurrences(two, "结论"));
-  double longestWithoutReset = 0;
-  {
-    const Window w = FreshWindow(two);
-    const Figures again1 = Measure("first search 答案", [&] { SearchFor(w, "答案", SearchReport(2000)); });
-    const Figures again = Measure("the same search again, bank unchanged", [&] { SearchFor(w, "答案", SearchReport(2000)); });
-    const Figures other = Measure("a different search (结论), bank unchanged", [&] { SearchFor(w, "结论", SearchReport(2000)); });
-    Ratio("same search again / first search", again.seconds / again1.seconds, "at most 0.1");
-    longestWithoutReset = std::max({longestWithoutReset, again.longestWaitMs, other.longestWaitMs});
-    Close(w);
-    const Window v = FreshWindow(two);
-    SearchFor(v, "答案", SearchReport(2000));
-    const Figures putBack = Measure("  putting 2,000 hits back alone", [&] { FormatAll(v, ranges, 0); }, false);
-    const Figures colour = Measure("  colouring 2,000 hits alone", [&] { FormatAll(v, otherRanges, 0x0000FF); }, false);
-    Ratio("different search / (putting back + colouring)", other.seconds / (putBack.seconds + colour.seconds),
-          "at most 1");
-    Close(v);
-  }
-  {
-    const Window w = FreshWindow(two);
-    FormatWholeBox(w.answerBank);
-    const Figures standardFirst =
-        Measure("first search 答案 on a bank already standard", [&] { SearchFor(w, "答案", SearchReport(2000)); });
-    longestWithoutReset = std::max(longestWithoutReset, standardFirst.longestWaitMs);
-    Close(w);
-    const Window v = FreshWindow(two);
-    FormatWholeBox(v.answerBank);
-    const Figures colour = Measure("  colouring its 2,000 hits alone", [&] { FormatAll(v, ranges, 0x0000FF); }, false);
-    Ratio("that search / colouring alone", standardFirst.seconds / colour.seconds, "near 1: no reset");
-    Close(v);
-  }
-
-  std::printf("(d) the tolerant search on the 1 MB bank, already in the standard format\n");
-  {
-    const Window w = FreshWindow(large);
-    FormatWholeBox(w.answerBank);
-    // White space, full width and Chinese punctuation: found folded, every line.
-    const Figures folded = Measure("folded: 2,000 hits of a question with spaces", [&] {
-      SearchFor(w, "答案 题：下列选项中正确的是Ａ．", FoldedSearchReport(2000));
-    });
-    const Figures closest = Measure("closest passages: 1 of 15 characters changed", [&] {
-      SearchFor(w, "答案题：下列选相中正确的是A", ClosestSearchReport(93, 2000));
-    });
-    longestWithoutReset = std::max({longestWithoutReset, folded.longestWaitMs, closest.longestWaitMs});
-    Close(w);
-  }
-  std::printf("  longest wait for messages in a search without the whole-text reset: %.1f ms (at most 100)\n",
-              longestWithoutReset);
   ExitCleanup();
   return 0;
 }

@@ -38,6 +38,13 @@ std::u16string WindowTextUnits(HWND window) {
   return Units(text);
 }
 
+// A box with the keyboard focus moves its caret with every request, which
+// under Wine makes each highlight tens of times slower: while a search sends
+// its requests, the box has no focus; it gets it when the search is done.
+void TakeFocusFrom(HWND box) {
+  if (GetFocus() == box) SetFocus(nullptr);
+}
+
 // Applies `format` to every range, processing messages in between; false when
 // the search has to stop.
 bool FormatRanges(RichEditBox& box, const std::vector<CharRange>& ranges, const TextFormat& format,
@@ -74,7 +81,9 @@ void LocalSearch() {
   ThrottledPump pump(kPumpIntervalMs);
   BankWatch watch(c.answerBank);
   const std::function<bool()> goOn = [&] {
-    return watch.Pump([&pump] { return pump.Tick(); }) && StillCurrent(g, generation);
+    const bool current = watch.Pump([&pump] { return pump.Tick(); }) && StillCurrent(g, generation);
+    if (current) TakeFocusFrom(c.answerBank);
+    return current;
   };
 
   std::string bank;
@@ -93,6 +102,7 @@ void LocalSearch() {
 
   // Lets the status line show that the search runs before the box's longest step.
   if (!watch.Pump(PumpPendingMessages) || !StillCurrent(g, generation)) return;
+  TakeFocusFrom(c.answerBank);
 
   if (!untouched) {
     // Every earlier highlight goes: the whole text becomes 宋体 9 black, in one
@@ -112,7 +122,6 @@ void LocalSearch() {
   const auto found = std::make_shared<const BankSearchResult>(std::move(result));
   g.found = found;
   g.currentOccurrence = 0;
-  box.Focus();
 
   const std::vector<CharRange>& hits = found->hits;
   if (untouched) {
@@ -127,6 +136,7 @@ void LocalSearch() {
   }
 
   SetWindowTextGbk(c.statusLabel, BankSearchReport(*found));
+  box.Focus();
   // Nothing stays selected: the caret stands at the start of the last hit.
   box.Select(hits.empty() ? 0 : hits.back().start, 0);
   if (!watch.Disturbed()) g.lastBank = BankRecord{true, std::move(bankUnits), hits, watch.Settle()};
