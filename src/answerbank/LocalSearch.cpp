@@ -29,15 +29,6 @@ bool StillCurrent(const SearchState& state, unsigned generation) {
 
 std::u16string Units(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
 
-std::u16string WindowTextUnits(HWND window) {
-  const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-  if (length <= 0) return {};
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT copied = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  return Units(text);
-}
-
 // A box with the keyboard focus moves its caret with every request, which
 // under Wine makes each highlight tens of times slower: while a search sends
 // its requests, the box has no focus; it gets it when the search is done.
@@ -94,7 +85,7 @@ void LocalSearch() {
     bankUnits = Units(wide);
   }
   const std::string question = GetWindowTextGbk(c.searchBox);
-  const std::u16string questionUnits = WindowTextUnits(c.searchBox);
+  const std::u16string questionUnits = Units(GetWindowTextWide(c.searchBox));
   // The record is used up here: only a search that completes leaves a new one.
   const BankRecord last = std::move(g.lastBank);
   g.lastBank = BankRecord{};
