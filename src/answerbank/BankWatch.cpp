@@ -34,8 +34,35 @@ bool ChangesBox(UINT message) {
   }
 }
 
+// A key that, with Ctrl held, the box may answer with a change: anything but
+// moving the caret, selecting and copying (undo, redo, paste, cut, deleting a
+// word, and the format shortcuts some versions of the box have).
+bool EditingShortcut(WPARAM key) {
+  switch (key) {
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_INSERT:  // copy
+    case VK_CONTROL:
+    case VK_SHIFT:
+    case 'A':
+    case 'C':
+      return false;
+    default:
+      return (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+  }
+}
+
 LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   if (ChangesBox(message) && !ownRequests) ++changeCount;
+  // Keyboard undo and redo do not set the modify flag under Wine.
+  if ((message == WM_KEYDOWN && EditingShortcut(wParam)) || (message == WM_SYSKEYDOWN && wParam == VK_BACK))
+    ++changeCount;
   if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(window, WatchProc, kSubclassId);
     if (window == watched) watched = nullptr;

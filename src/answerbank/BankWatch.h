@@ -1,15 +1,16 @@
 // Tells a search whether anything but the searches changed the answer bank
 // since the last one: only then may it skip resetting the whole text.
 //
-// No single signal of the box covers every change, so three are combined:
+// No single signal of the box covers every change, so several are combined:
 // - the box's modify flag: its own editing sets it (typing, input methods,
 //   paste, cut, drag and drop, format requests);
-// - the redo stack: undo and redo do not set the flag everywhere (not under
-//   Wine), but an undo leaves something to redo, and a later redo of all of it
-//   brings back exactly the state before the undo;
 // - a count, kept by a subclass of the box, of the requests other code sends it
-//   that can change its text or format: replacing the whole text (WM_SETTEXT)
-//   clears the modify flag, and a new font changes the format without setting it.
+//   that can change its text or format (replacing the whole text clears the
+//   modify flag; a new font changes the format without setting it), and of the
+//   keyboard shortcuts that may change it (undo and redo do not set the flag
+//   everywhere: not under Wine);
+// - the redo stack, for an undo that came some other way: it leaves something
+//   to redo, and a later redo of all of it brings back exactly the state before.
 // The search compares the text as well.
 #pragma once
 #include <windows.h>
