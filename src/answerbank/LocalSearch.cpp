@@ -1,12 +1,17 @@
 #include "answerbank/LocalSearch.h"
 
-#include "answerbank/Occurrences.h"
+#include <functional>
+
+#include "answerbank/BankSearch.h"
+#include "answerbank/BankWatch.h"
+#include "answerbank/HighlightDifference.h"
 #include "answerbank/RichCharCount.h"
 #include "answerbank/RichEditBox.h"
 #include "answerbank/SearchReport.h"
 #include "answerbank/SearchState.h"
 #include "platform/Controls.h"
 #include "platform/MessagePump.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -22,14 +27,33 @@ bool StillCurrent(const SearchState& state, unsigned generation) {
          IsWindow(searchControls.answerBank) && !QuitRequested();
 }
 
-int OccurrenceCount(const SearchState& state) {
-  const auto& pieces = *state.occurrencePieces;
-  return pieces.empty() ? 0 : static_cast<int>(pieces.size()) - 1;
+std::u16string Units(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+
+// A box with the keyboard focus moves its caret with every request, which
+// under Wine makes each highlight tens of times slower: while a search sends
+// its requests, the box has no focus; it gets it when the search is done.
+void TakeFocusFrom(HWND box) {
+  if (GetFocus() == box) SetFocus(nullptr);
+}
+
+// Applies `format` to every range, processing messages in between; false when
+// the search has to stop.
+bool FormatRanges(RichEditBox& box, const std::vector<CharRange>& ranges, const TextFormat& format,
+                  const std::function<bool()>& goOn) {
+  for (const CharRange& range : ranges) {
+    box.Select(range.start, range.length);
+    box.ApplyFormatToSelection(format);
+    if (!goOn()) return false;
+  }
+  return true;
 }
 
 }  // namespace
 
-void SetLocalSearchControls(const LocalSearchControls& controls) { searchControls = controls; }
+void SetLocalSearchControls(const LocalSearchControls& controls) {
+  searchControls = controls;
+  WatchAnswerBank(controls.answerBank);
+}
 
 void LocalSearch() {
   SearchState* const state = CurrentSearchState();
@@ -40,45 +64,79 @@ void LocalSearch() {
   SetWindowTextGbk(c.statusLabel, kSearchingText);
 
   SetPlainBlack(g.standardFormat);
+  g.highlightFormat.colour = kRed;
 
   RichEditBox box(c.answerBank);
   // The box repaints once at the end instead of after every highlight.
   RedrawSuspension quiet(c.answerBank);
   ThrottledPump pump(kPumpIntervalMs);
+  BankWatch watch(c.answerBank);
+  const std::function<bool()> goOn = [&] {
+    const bool current = watch.Pump([&pump] { return pump.Tick(); }) && StillCurrent(g, generation);
+    if (current) TakeFocusFrom(c.answerBank);
+    return current;
+  };
 
-  const std::string text = box.Content();
-  const std::string pattern = GetWindowTextGbk(c.searchBox);
+  std::string bank;
+  std::u16string bankUnits;
+  {
+    const std::wstring wide = box.WideContent();
+    bank = BoxTextToGbk(wide);
+    bankUnits = Units(wide);
+  }
+  const std::string question = GetWindowTextGbk(c.searchBox);
+  const std::u16string questionUnits = Units(GetWindowTextWide(c.searchBox));
+  // The record is used up here: only a search that completes leaves a new one.
+  const BankRecord last = std::move(g.lastBank);
+  g.lastBank = BankRecord{};
+  const bool untouched = last.valid && watch.UnchangedSince(last.changeCount) && last.text == bankUnits;
+
   // Lets the status line show that the search runs before the box's longest step.
-  if (!PumpPendingMessages() || !StillCurrent(g, generation)) return;
+  if (!watch.Pump(PumpPendingMessages) || !StillCurrent(g, generation)) return;
+  TakeFocusFrom(c.answerBank);
 
-  // Every earlier highlight goes: the whole text becomes 宋体 9 black, in one
-  // request (the box reformats far faster in one pass than in slices).
-  box.Select(0, RichCharCount(text));
-  box.ApplyFormatToSelection(g.standardFormat);
-  if (!pump.Tick() || !StillCurrent(g, generation)) return;
-  box.Select(0, 0);
-
-  const std::vector<int> positions = FindOccurrences(text, pattern);
-  g.occurrencePieces = std::make_shared<const OccurrencePieceList>(CutAtOccurrences(text, pattern));
-  g.currentOccurrence = 0;
-  box.Focus();
-  g.highlightFormat.colour = kRed;
-
-  const std::vector<CharRange> ranges = OccurrenceRanges(text, pattern, positions);
-  for (const CharRange& range : ranges) {
-    box.Select(range.start, range.length);
-    box.ApplyFormatToSelection(g.highlightFormat);
-    if (!pump.Tick() || !StillCurrent(g, generation)) return;
+  if (!untouched) {
+    // Every earlier highlight goes: the whole text becomes 宋体 9 black, in one
+    // request (the box reformats far faster in one pass than in slices). Text
+    // in that format throughout already (after a drop, 格式化, or a search that
+    // found nothing) is left alone: one query tells, where the request would
+    // lay the whole text out again for seconds.
+    const long long total = RichCharCount(bank);
+    box.Select(0, total);
+    if (total > 0 && !box.SelectionHasFormat(g.standardFormat)) box.ApplyFormatToSelection(g.standardFormat);
+    if (!goOn()) return;
+    box.Select(0, 0);
   }
 
-  SetWindowTextGbk(c.statusLabel, SearchReport(static_cast<int>(ranges.size())));
-  box.ClearSelectionLength();
+  BankSearchResult result = SearchBank(bank, bankUnits, question, questionUnits, goOn);
+  if (result.outcome == BankSearchOutcome::Stopped || !StillCurrent(g, generation)) return;
+  const auto found = std::make_shared<const BankSearchResult>(std::move(result));
+  g.found = found;
+  g.currentOccurrence = 0;
+
+  const std::vector<CharRange>& hits = found->hits;
+  if (untouched) {
+    // The box holds the last search's highlights and nothing else: putting back
+    // those that are not highlighted again, and colouring the new ones that are
+    // not red yet, leaves it exactly as a whole reset would.
+    const HighlightChanges changes = HighlightDifference(last.highlights, hits);
+    if (!FormatRanges(box, changes.toStandard, g.standardFormat, goOn)) return;
+    if (!FormatRanges(box, changes.toHighlight, g.highlightFormat, goOn)) return;
+  } else if (!FormatRanges(box, hits, g.highlightFormat, goOn)) {
+    return;
+  }
+
+  SetWindowTextGbk(c.statusLabel, BankSearchReport(*found));
+  box.Focus();
+  // Nothing stays selected: the caret stands at the start of the last hit.
+  box.Select(hits.empty() ? 0 : hits.back().start, 0);
+  if (!watch.Disturbed()) g.lastBank = BankRecord{true, std::move(bankUnits), hits, watch.Settle()};
 }
 
 void NextOccurrence() {
   SearchState* const state = CurrentSearchState();
   if (!state) return;
-  const int k = NextOccurrenceNumber(state->currentOccurrence, OccurrenceCount(*state));
+  const int k = NextOccurrenceNumber(state->currentOccurrence, static_cast<int>(state->found->hits.size()));
   if (k == 0) return;  // no search yet, or nothing found: nothing to step to
   state->currentOccurrence = k;
   SelectOccurrence(k);
@@ -87,7 +145,7 @@ void NextOccurrence() {
 void PreviousOccurrence() {
   SearchState* const state = CurrentSearchState();
   if (!state) return;
-  const int k = PreviousOccurrenceNumber(state->currentOccurrence, OccurrenceCount(*state));
+  const int k = PreviousOccurrenceNumber(state->currentOccurrence, static_cast<int>(state->found->hits.size()));
   if (k == 0) return;
   state->currentOccurrence = k;
   SelectOccurrence(k);
@@ -97,9 +155,8 @@ void SelectOccurrence(int k) {
   const SearchState* const state = CurrentSearchState();
   const LocalSearchControls c = searchControls;
   if (!state || !IsWindow(c.answerBank)) return;
-  const std::shared_ptr<const OccurrencePieceList> pieces = state->occurrencePieces;
-  const std::string searchText = GetWindowTextGbk(c.searchBox);
-  const CharRange range = OccurrenceSelection(*pieces, searchText, k);
+  const std::shared_ptr<const BankSearchResult> found = state->found;
+  const CharRange range = HitSelection(*found, k, GetWindowTextGbk(c.searchBox));
   RichEditBox box(c.answerBank);
   box.Focus();
   box.Select(range.start, range.length);

@@ -6,13 +6,15 @@
 
 #include "platform/Text.h"
 
-std::string GetWindowTextGbk(HWND window) {
+std::string GetWindowTextGbk(HWND window) { return WideToGbk(GetWindowTextWide(window)); }
+
+std::wstring GetWindowTextWide(HWND window) {
   const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
   if (length <= 0) return {};
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
   const LRESULT copied = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  return WideToGbk(text);
+  return text;
 }
 
 void SetWindowTextGbk(HWND window, std::string_view text) {

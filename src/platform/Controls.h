@@ -6,6 +6,8 @@
 #include <string_view>
 
 std::string GetWindowTextGbk(HWND window);
+// The text as the window holds it, in UTF-16, with characters GBK lacks.
+std::wstring GetWindowTextWide(HWND window);
 void SetWindowTextGbk(HWND window, std::string_view text);
 
 bool IsChecked(HWND button);

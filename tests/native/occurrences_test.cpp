@@ -72,6 +72,10 @@ TEST(SearchReport, StatesTheCount) {
   EXPECT_EQ(SearchReport(2), "搜索完毕，一共出现 2次内容，请点击上、下一条按钮精确定位！");
   EXPECT_EQ(SearchReport(2000), "搜索完毕，一共出现 2000次内容，请点击上、下一条按钮精确定位！");
   EXPECT_EQ(SearchReport(0), "搜索完毕，没有发现所搜索的内容，请点击上方浏览器模式进行互联网搜索！");
+  EXPECT_EQ(FoldedSearchReport(3),
+            "搜索完毕，忽略空格、换行、全半角和标点的差异后，一共出现 3次内容，请点击上、下一条按钮精确定位！");
+  EXPECT_EQ(ClosestSearchReport(81, 12),
+            "搜索完毕，没有完全相同的内容；最接近的内容（相似度 81%）一共出现 12处，已标红，请核对！");
 }
 
 }  // namespace

@@ -5,16 +5,21 @@
 #include <richedit.h>
 
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "answerbank/LocalSearch.h"
 #include "answerbank/RichEditBox.h"
 #include "answerbank/SearchReport.h"
+#include "answerbank/StandardFormatting.h"
 #include "app/Globals.h"
 #include "check.h"
 #include "test_window.h"
+#include "platform/Clipboard.h"
 #include "platform/Controls.h"
+#include "platform/Handles.h"
 #include "platform/MessagePump.h"
 #include "platform/Text.h"
 
@@ -47,10 +52,13 @@ struct SearchWindow {
   HWND answerBank = nullptr;
   HWND status = nullptr;
 
-  SearchWindow() {
+  // Under Wine on a display without a window manager, hiding or destroying a
+  // shown window takes seconds: tests that make many windows keep them hidden.
+  explicit SearchWindow(bool shown = true) {
     static const HMODULE richEdit = LoadLibraryW(L"msftedit.dll");  // the rich edit class
     (void)richEdit;
-    host = MakeTestWindow(L"SearchTestHost", 0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400, nullptr, HostProc);
+    host = MakeTestWindow(L"SearchTestHost", 0, WS_OVERLAPPEDWINDOW | (shown ? WS_VISIBLE : 0), 0, 0, 600, 400, nullptr,
+                          HostProc);
     searchBox = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 20, host,
                                 reinterpret_cast<HMENU>(1), nullptr, nullptr);
     answerBank = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 0, 30,
@@ -103,7 +111,76 @@ struct SearchWindow {
   }
 
   std::string Status() { return GetWindowTextGbk(status); }
+
+  // Per position: 'r' in the highlight format, '.' in the standard format (宋体 9
+  // black, no effects), '?' in any other.
+  std::string FormatMap() {
+    TextFormat standard = DefaultTextFormat();
+    standard.colour = 0;
+    TextFormat highlight = DefaultTextFormat();
+    highlight.colour = 0x0000FF;
+    RichEditBox box(answerBank);
+    const CHARRANGE saved = box.Selection();
+    GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const long length = static_cast<long>(SendMessageW(answerBank, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
+    std::string map;
+    for (long i = 0; i < length; ++i) {
+      box.Select(i, 1);
+      map += box.SelectionHasFormat(highlight) ? 'r' : box.SelectionHasFormat(standard) ? '.' : '?';
+    }
+    SendMessageW(answerBank, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));
+    return map;
+  }
+
+  void Search(const std::wstring& question) {
+    SendMessageW(searchBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(question.c_str()));
+    LocalSearch();
+  }
 };
+
+// Watches the format requests a search sends the answer bank: how many, and
+// whether one of them, or a format query, covered the whole text (which only
+// the path that may reset the whole text does).
+class FormatRequestSpy {
+ public:
+  explicit FormatRequestSpy(HWND box) : box_(box) { SetWindowSubclass(box, Proc, 1, reinterpret_cast<DWORD_PTR>(this)); }
+  ~FormatRequestSpy() { RemoveWindowSubclass(box_, Proc, 1); }
+  FormatRequestSpy(const FormatRequestSpy&) = delete;
+  FormatRequestSpy& operator=(const FormatRequestSpy&) = delete;
+
+  void Reset() { requests = 0, wholeTextRequests = 0, wholeTextQueries = 0; }
+
+  int requests = 0;
+  int wholeTextRequests = 0;
+  int wholeTextQueries = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    auto* spy = reinterpret_cast<FormatRequestSpy*>(data);
+    if (message == EM_SETCHARFORMAT || message == EM_GETCHARFORMAT) {
+      const CHARRANGE selection = RichEditBox(window).Selection();
+      GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
+      const LRESULT length = SendMessageW(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0);
+      const bool whole = length > 1 && selection.cpMin == 0 && selection.cpMax >= length;
+      if (message == EM_SETCHARFORMAT) {
+        ++spy->requests;
+        spy->wholeTextRequests += whole;
+      } else {
+        spy->wholeTextQueries += whole;
+      }
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+  }
+
+  HWND box_;
+};
+
+// The red map after a search that found `ranges` in a text of `length` positions.
+std::string ExpectedRedMap(long length, const std::vector<std::pair<long, long>>& ranges) {
+  std::string map(static_cast<size_t>(length), '.');
+  for (const auto& range : ranges) map.replace(static_cast<size_t>(range.first), range.second, range.second, 'r');
+  return map;
+}
 
 TEST(SearchColoursEveryOccurrenceAndReportsTheCount) {
   SearchWindow w;
@@ -217,6 +294,224 @@ TEST(DestroyingTheBoxInTheMiddleOfASearchEndsIt) {
   CHECK(w.Status() != SearchReport(3000));
   NextOccurrence();  // the box is gone: nothing to touch
   LocalSearch();
+}
+
+TEST(QuestionsThatDifferInSpacingWidthCaseOrPunctuationAreFound) {
+  SearchWindow w;
+  // Positions: 一 0 … ： 2, 下 3, 列 4, CR LF 5, 选 6 … （ 14, Ａ 15, ） 16, CR LF 17, 又 18, 下 19 … ) 31.
+  w.Fill(L"一题：下列\r\n选项中，正确的是（Ａ）\r\n又下列选项中,正确的是(a)", L"下列 选项中,正确的是(A)");
+  LocalSearch();
+  CHECK_EQ(w.Status(), FoldedSearchReport(2));
+  CHECK_EQ(w.FormatMap(), ExpectedRedMap(32, {{3, 14}, {19, 13}}));
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{19, 19}));
+  NextOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{3, 17}));
+  // The hits are selected as found: the search text no longer says where they end.
+  SendMessageW(w.searchBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"下列"));
+  NextOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{19, 32}));
+  NextOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{19, 32}));
+  PreviousOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{3, 17}));
+
+  // Exact occurrences still follow the search text as it reads at the click.
+  w.Search(L"选项");
+  CHECK_EQ(w.Status(), SearchReport(2));
+  SendMessageW(w.searchBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"选项中"));
+  NextOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{6, 9}));
+}
+
+TEST(TheClosestPassageIsColouredAndReportedWithItsSimilarity) {
+  SearchWindow w;
+  // 己 changed to 巳, 壬 left out: 2 edits in 11 characters.
+  w.Fill(L"题目\r\n甲乙丙丁戊己庚辛壬癸子丑\r\n答案", L"甲乙丙丁戊巳庚辛癸子丑");
+  LocalSearch();
+  CHECK_EQ(w.Status(), ClosestSearchReport(81, 1));
+  CHECK_EQ(w.FormatMap(), ExpectedRedMap(18, {{3, 12}}));
+  NextOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{3, 15}));
+
+  w.Search(L"完全无关的一句话");
+  CHECK_EQ(w.Status(), SearchReport(0));
+  CHECK_EQ(w.FormatMap(), std::string(18, '.'));
+}
+
+// The bank of the tests below and its search texts: 答案 at 0, 3, 8; 乙丙 at 5.
+const wchar_t kBank[] = L"答案甲答案乙丙\r\n答案丁";
+constexpr long kBankLength = 11;
+const std::string kAnswers = ExpectedRedMap(kBankLength, {{0, 2}, {3, 2}, {8, 2}});
+const std::string kYiBing = ExpectedRedMap(kBankLength, {{5, 2}});
+
+TEST(OnAnUnchangedBankASearchChangesOnlyWhatDiffers) {
+  SearchWindow w;
+  w.Fill(kBank, L"答案");
+  FormatRequestSpy spy(w.answerBank);
+  LocalSearch();
+  CHECK_EQ(w.FormatMap(), kAnswers);
+  CHECK_EQ(spy.wholeTextQueries, 1);
+  CHECK_EQ(spy.wholeTextRequests, 1);  // the pasted text was not in the standard format
+
+  spy.Reset();
+  LocalSearch();
+  CHECK_EQ(spy.requests, 0);
+  CHECK_EQ(spy.wholeTextQueries, 0);
+  CHECK_EQ(w.FormatMap(), kAnswers);
+  CHECK_EQ(w.Status(), SearchReport(3));
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{8, 8}));
+  NextOccurrence();
+  NextOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{3, 5}));
+
+  // Three old highlights back to the standard format, one new one.
+  spy.Reset();
+  w.Search(L"乙丙");
+  CHECK_EQ(spy.requests, 4);
+  CHECK_EQ(spy.wholeTextQueries + spy.wholeTextRequests, 0);
+  CHECK_EQ(w.FormatMap(), kYiBing);
+
+  // A text in the standard format throughout is not reset.
+  FormatWholeBox(w.answerBank);
+  spy.Reset();
+  w.Search(L"答案");
+  CHECK_EQ(spy.wholeTextQueries, 1);
+  CHECK_EQ(spy.wholeTextRequests, 0);
+  CHECK_EQ(spy.requests, 3);
+  CHECK_EQ(w.FormatMap(), kAnswers);
+}
+
+// Ctrl + `key` as the box gets it from the keyboard; `unseen` hands it to the
+// box's own window procedure, past every subclass, as a way of changing the box
+// that the search cannot watch would.
+void PressWithControl(HWND box, UINT key, bool unseen = false) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  if (unseen) {
+    CallWindowProcW(reinterpret_cast<WNDPROC>(GetClassLongPtrW(box, GCLP_WNDPROC)), box, WM_KEYDOWN, key, 1);
+  } else {
+    SendMessageW(box, WM_KEYDOWN, key, 1);
+  }
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+}
+
+void PutRichText(HWND owner, const char* rtf) {
+  ClipboardOpening clipboard(owner);
+  REQUIRE(clipboard.IsOpen() && EmptyClipboard());
+  GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, std::strlen(rtf) + 1));
+  {
+    GlobalLockGuard lock(memory.Get());
+    std::memcpy(lock.Data(), rtf, std::strlen(rtf) + 1);
+  }
+  REQUIRE(SetClipboardData(RegisterClipboardFormatW(L"Rich Text Format"), memory.Get()));
+  memory.Release();
+}
+
+void ApplyGreen(HWND box, long start, long length) {
+  TextFormat green = DefaultTextFormat();
+  green.colour = 0x008000;
+  RichEditBox(box).Select(start, length);
+  RichEditBox(box).ApplyFormatToSelection(green);
+}
+
+struct BankChange {
+  const char* name;
+  std::function<void(SearchWindow&)> change;
+  const wchar_t* question;  // searched after the change
+  std::string expected;     // the format map after that search
+  bool resetExpected;       // whether that search had to look at the whole text
+};
+
+// After two searches (the second one with nothing to reset), a change of one
+// kind, then a third search: every change to the box, through its own editing
+// or through a request from code, brings the whole-text reset back, and every
+// outcome is the one a whole reset gives.
+TEST(EveryChangeToTheBankBringsTheWholeResetBack) {
+  const std::string empty(kBankLength, '.');
+  const std::vector<BankChange> changes = {
+      {"nothing but selecting, clicking and scrolling",
+       [](SearchWindow& w) {
+         RichEditBox(w.answerBank).Select(1, 4);
+         SendMessageW(w.answerBank, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+         SendMessageW(w.answerBank, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+         SendMessageW(w.answerBank, WM_VSCROLL, SB_LINEDOWN, 0);
+       },
+       L"答案", kAnswers, false},
+      // 乙x丙: the typed letter takes the red of the 乙 before it, and 乙丙 is gone.
+      {"typing",
+       [](SearchWindow& w) {
+         RichEditBox(w.answerBank).Select(6, 0);
+         SendMessageW(w.answerBank, WM_CHAR, 'x', 1);
+       },
+       L"乙丙", std::string(kBankLength + 1, '.'), true},
+      // The same text, in green: only its format changes. Past the watch, as a
+      // drop of text from another program would come: only the modify flag tells.
+      {"paste",
+       [](SearchWindow& w) {
+         PutRichText(w.host, "{\\rtf1\\ansi{\\colortbl;\\red0\\green128\\blue0;}\\cf1 \\u31572?\\u26696?}");
+         RichEditBox(w.answerBank).Select(3, 2);
+         PressWithControl(w.answerBank, 'V', true);
+       },
+       L"乙丙", kYiBing, true},
+      // Takes back the red of the last new highlight.
+      {"undo", [](SearchWindow& w) { PressWithControl(w.answerBank, 'Z'); }, L"乙丙", kYiBing, true},
+      // Bold where the box has that shortcut (some versions do, Wine's does not).
+      {"a format shortcut", [](SearchWindow& w) { PressWithControl(w.answerBank, 'B'); }, L"乙丙", kYiBing, true},
+      {"undo by a way the search cannot watch", [](SearchWindow& w) { PressWithControl(w.answerBank, 'Z', true); },
+       L"乙丙", kYiBing, true},
+      // The document import: the same text put in again, then formatted.
+      {"a dropped document's text",
+       [](SearchWindow& w) {
+         RichEditBox(w.answerBank).SetContentInPieces(WideToGbk(kBank), [] { return true; });
+         FormatWholeBox(w.answerBank);
+       },
+       L"乙丙", kYiBing, true},
+      {"格式化", [](SearchWindow& w) { FormatWholeBox(w.answerBank); }, L"乙丙", kYiBing, true},
+      {"the same text set again",
+       [](SearchWindow& w) { SendMessageW(w.answerBank, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kBank)); },
+       L"乙丙", kYiBing, true},
+      {"a new font",
+       [](SearchWindow& w) {
+         SendMessageW(w.answerBank, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_VAR_FONT)), TRUE);
+       },
+       L"乙丙", kYiBing, true},
+  };
+  for (const BankChange& change : changes) {
+    std::printf("  change: %s\n", change.name);
+    SearchWindow w(false);
+    w.Fill(kBank, L"答案");
+    LocalSearch();
+    FormatRequestSpy spy(w.answerBank);
+    w.Search(L"乙丙");
+    CHECK_EQ(spy.wholeTextQueries, 0);
+    change.change(w);
+    spy.Reset();
+    w.Search(change.question);
+    CHECK_EQ(spy.wholeTextQueries == 1, change.resetExpected);
+    CHECK_EQ(w.FormatMap(), change.expected);
+  }
+}
+
+// Redo brings back what an undo took away; no search in between may take the
+// box as unchanged then, even one that found nothing to change. Undo and redo
+// come here by a way the search cannot watch: only the redo stack tells.
+TEST(RedoAfterASearchBringsTheWholeResetBack) {
+  SearchWindow w;
+  w.Fill(kBank, L"戊");
+  FormatWholeBox(w.answerBank);
+  ApplyGreen(w.answerBank, 6, 1);
+  PressWithControl(w.answerBank, 'Z', true);
+  LocalSearch();
+  CHECK_EQ(w.FormatMap(), std::string(kBankLength, '.'));
+  PressWithControl(w.answerBank, 'Y', true);
+  CHECK_EQ(w.FormatMap()[6], '?');  // green again
+  FormatRequestSpy spy(w.answerBank);
+  LocalSearch();
+  CHECK_EQ(spy.wholeTextRequests, 1);
+  CHECK_EQ(w.FormatMap(), std::string(kBankLength, '.'));
 }
 
 TEST(StandardFormatAppliesFaceSizeAndAutomaticColour) {
