@@ -21,6 +21,7 @@
 #include "answerbank/RichCharCount.h"
 #include "answerbank/RichEditBox.h"
 #include "answerbank/StandardFormatting.h"
+#include "answerbank/WordImport.h"
 #include "app/DropTarget.h"
 #include "app/Globals.h"
 #include "file_drag.h"
@@ -199,7 +200,7 @@ int main(int argc, char** argv) {
     Window w = MakeWindow();
     Measure("the word processor's part alone (open, copy, read)", [&] {
       const auto start = Clock::now();
-      if (ImportWordDocument(path) != text) std::printf("      WRONG TEXT (is the stand-in registered?)\n");
+      if (WideToGbk(ImportWordDocument(path, w.host).text) != text) std::printf("      WRONG TEXT (is the stand-in registered?)\n");
       return SecondsSince(start);
     });
     bool imported = false;

@@ -24,6 +24,13 @@ class RichEditBox {
   // called after each piece; it returns false to stop there. The box lays a
   // long text out for seconds, which one request would spend without a break.
   bool SetContentInPieces(const std::string& gbk, const std::function<bool()>& between);
+  // The same for UTF-16 text, which keeps characters GBK lacks. A long text
+  // already in the box is taken out piece by piece first, with `between`
+  // called after each piece too: the box can spend a minute removing it in
+  // one request.
+  bool SetContentInPieces(const std::wstring& text, const std::function<bool()>& between);
+  // The whole text as UTF-16, with CR LF line breaks.
+  std::wstring WideContent() const;
 
   // Selects `length` characters from the 0-based position `start`.
   void Select(long long start, long long length);
