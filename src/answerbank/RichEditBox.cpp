@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "platform/Controls.h"
 #include "platform/Text.h"
 
 std::string RichEditBox::Content() const { return BoxTextToGbk(WideContent()); }
@@ -57,6 +58,9 @@ bool RichEditBox::SetContentInPieces(const std::string& gbk, const std::function
 }
 
 bool RichEditBox::SetContentInPieces(const std::wstring& wide, const std::function<bool()>& between) {
+  // A repaint between pieces lays the long text out again each time: the box
+  // goes on showing what it showed, and paints once at the end.
+  RedrawSuspension quiet(window_);
   // From the end, so that nothing after a removed piece has to move. The old
   // text goes whatever `between` answers: stopping applies to the new one.
   for (long length = TextLength(window_); length > kPieceUnits;) {

@@ -16,6 +16,7 @@
 
 #include "../../stand-ins/word/WordStandin.h"
 #include "answerbank/DocumentImport.h"
+#include "answerbank/DocumentReader.h"
 #include "answerbank/RichEditBox.h"
 #include "answerbank/WordImport.h"
 #include "app/Globals.h"
@@ -430,6 +431,7 @@ TEST(AFailedDropKeepsTheBankAndTheClipboardAndNamesTheFile) {
       {L"absent", L"空的.txt", "", "载入失败：空的.txt 里没有文字"},
       {L"absent", L"坏的.docx", "PK\x03\x04 broken", "载入失败：坏的.docx 已损坏，无法解压"},
       {L"copy-nothing", L"题库.txt", kAnswers, "载入失败：Word 没有复制出 题库.txt 的内容"},
+      {L"absent", L"大.txt", std::string(kMaxDocumentTextUnits + 1, 'a'), "载入失败：大.txt 太大，答案库最多载入 100 万字"},
   };
   for (const Case& c : cases) {
     SetStandinMode(c.mode);
