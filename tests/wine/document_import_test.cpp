@@ -33,7 +33,6 @@
 namespace {
 
 constexpr UINT_PTR kPasteTimer = 7;
-constexpr UINT kLaterDrop = WM_APP + 3;
 const char* const kIdleStatus = "自定义考答案内容：";
 
 std::vector<std::string> events;  // page, tab and timer calls, and the box's texts, in order
@@ -49,21 +48,19 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     DelayedPaste();
     return 0;
   }
-  if (message == kLaterDrop) {
-    OnFilesDropped(laterDrop);
-    return 0;
-  }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Notes every text written into the box, and posts the later drop on its cue.
+// Notes every text written into the box, and delivers the later drop on its
+// cue, as a drop arriving while the import processes messages would come.
 LRESULT CALLBACK BoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETTEXT && lParam) events.push_back("text " + WideToGbk(reinterpret_cast<const wchar_t*>(lParam)));
+  const LRESULT result = CallWindowProcW(boxProcedure, window, message, wParam, lParam);
   if (message == EM_REPLACESEL && lParam && *reinterpret_cast<const wchar_t*>(lParam) && piecesBeforeLaterDrop > 0 &&
       --piecesBeforeLaterDrop == 0) {
-    PostMessageW(GetParent(window), kLaterDrop, 0, 0);
+    OnFilesDropped(laterDrop);
   }
-  return CallWindowProcW(boxProcedure, window, message, wParam, lParam);
+  return result;
 }
 
 std::wstring TempFolder() {
