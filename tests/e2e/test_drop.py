@@ -65,7 +65,8 @@ class DropScenario(TavrelTestCase):
 
     def drop(self, dump, *paths, text=None):
         x, y = self.drop_point(dump)
-        words = [x, y] + (["--text", text] if text is not None else [windows_path(p) for p in paths])
+        words = [x, y] + (["--text", text] if text is not None else
+                          [p if p == "--then" else windows_path(p) for p in paths])
         code, out, err = run_windows_program(Config.bin_dir / "drop_files.exe", words, 60)
         self.assertEqual(code, 0, "drop_files %s: %s %s" % (words, out, err))
         return json.loads(out.decode("utf-8").strip().splitlines()[-1])

@@ -131,22 +131,20 @@ class DropWithoutWordTest(DropScenario):
             self.check_clipboard_is_the_users(before, "after the drops")
 
         with self.subTest("two quick drops: the box holds exactly the second document"):
-            # The first is long enough to be filled in many pieces, so the
-            # second drop comes while it goes in.
-            first_text, second_text = long_text("第一份", 5000), long_text("第二份", 600)
+            # The first is long enough to be filled in many pieces (seconds
+            # here), and the second drop follows it half a second later.
+            first_text, second_text = long_text("第一份", 8000), long_text("第二份", 400)
             first = self.write("第一份.txt", first_text.encode("utf-8"))
             second = self.write("第二份.txt", second_text.encode("utf-8"))
-            self.drop(dump, first)
-            self.drop(dump, second)
+            self.drop(dump, first, "--then", second)
             during = self.bank(app)
-            self.assertNotEqual(during, first_text, "the first import was still running at the second drop")
+            self.assertTrue(during != first_text, "the first import was still running at the second drop")
             bank = wait_for(lambda: self.bank(app), lambda b: b == second_text, timeout=60, interval=1.0)
-            time.sleep(1.0)
+            time.sleep(1.0)  # nothing of the first may follow
             bank = self.bank(app)
             self.assertTrue(bank == second_text, "answer bank after two quick drops: %d characters, "
                             "starts %r, ends %r" % (len(bank), bank[:30], bank[-30:]))
             self.assertEqual(self.status(app), IDLE_STATUS)
-            self.check_standard_format(app, "the second document")
             self.check_clipboard_is_the_users(before, "after two quick drops")
         self.close_program(app)
 
