@@ -12,15 +12,20 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "../stand-ins/word/WordStandin.h"
 #include "answerbank/DocumentImport.h"
+#include "answerbank/DocumentReader.h"
 #include "answerbank/Notepad.h"
 #include "answerbank/NotepadFile.h"
 #include "answerbank/RichCharCount.h"
 #include "answerbank/RichEditBox.h"
 #include "answerbank/StandardFormatting.h"
+#include "answerbank/WordImport.h"
 #include "app/DropTarget.h"
 #include "app/Globals.h"
 #include "file_drag.h"
@@ -40,8 +45,11 @@ constexpr int kFormatButton = 31;
 // was dispatched is the longest stretch without message processing.
 std::atomic<long long> maxWaitMicros{0};
 
+// Counted from the program's start: the time travels in an LPARAM, 32 bits wide
+// in the 32-bit build, which holds half an hour of microseconds.
 long long NowMicros() {
-  return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
+  static const Clock::time_point start = Clock::now();
+  return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
 }
 
 double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
@@ -86,6 +94,24 @@ std::string MakeText(size_t bytes) {
   while (text.size() < bytes) text += line;
   text.resize(bytes - bytes % line.size());
   return text;
+}
+
+// About `units` UTF-16 units of Chinese and ASCII lines, CR LF ends included.
+std::wstring MakeWideText(size_t units) {
+  const std::wstring line = L"第一题：下列选项中正确的是 A. 甲 B. 乙 C. 丙 D. 丁 (2018)\r\n";
+  std::wstring text;
+  while (text.size() + line.size() <= units) text += line;
+  return text;
+}
+
+void WriteUtf8File(const std::wstring& path, const std::wstring& text) {
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                        nullptr);
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  WriteFile(file.Get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 
 // Runs `work` while another thread posts probe messages; prints its time and the longest wait.
@@ -143,7 +169,13 @@ void Destroy(const Window& w) {
 
 int main(int argc, char** argv) {
   bool perByte = false;
-  for (int i = 1; i < argc; ++i) perByte = perByte || std::strcmp(argv[i], "--per-byte") == 0;
+  // Sizes of the dropped texts read without Word, in thousands of UTF-16 units.
+  std::vector<size_t> textUnits;
+  for (int i = 1; i < argc; ++i) {
+    perByte = perByte || std::strcmp(argv[i], "--per-byte") == 0;
+    if (std::atoi(argv[i]) > 0) textUnits.push_back(static_cast<size_t>(std::atoi(argv[i])) * 1000);
+  }
+  if (textUnits.empty()) textUnits = {250000, 1000000};
   OleInitialize(nullptr);
   LoadLibraryW(L"msftedit.dll");
   WNDCLASSW cls{};
@@ -199,7 +231,7 @@ int main(int argc, char** argv) {
     Window w = MakeWindow();
     Measure("the word processor's part alone (open, copy, read)", [&] {
       const auto start = Clock::now();
-      if (ImportWordDocument(path) != text) std::printf("      WRONG TEXT (is the stand-in registered?)\n");
+      if (WideToGbk(ImportWordDocument(path, w.host).text) != text) std::printf("      WRONG TEXT (is the stand-in registered?)\n");
       return SecondsSince(start);
     });
     bool imported = false;
@@ -215,6 +247,43 @@ int main(int argc, char** argv) {
       return seconds;
     });
     RevokeFileDropTarget(w.host);
+    Destroy(w);
+    DeleteFileW(path.c_str());
+  }
+  // Dropped text files as the program reads them without Word, from the drop to
+  // the formatted answer bank: into an empty box, and over a bank of the same
+  // size, whose text the waiting text replaces first. A size beyond the
+  // import's limit measures the box alone, as the import would fill it.
+  SetEnvironmentVariableW(kWordStandinModeVariable, L"absent");
+  for (const size_t units : textUnits) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + L"导入基准-无Word.txt";
+    const std::wstring wide = MakeWideText(units);
+    WriteUtf8File(path, wide);
+    const DroppedPaths drop{WideToGbk(path), path};
+    const bool withinLimit = wide.size() <= kMaxDocumentTextUnits;
+    Window w = MakeWindow();
+    char label[96];
+    std::snprintf(label, sizeof label, withinLimit ? "drop without Word, %zu thousand characters, empty box"
+                                                   : "the box alone, %zu thousand characters, empty box",
+                  units / 1000);
+    const char* const labels[] = {label, "the same again, over the bank it left"};
+    for (const char* what : labels) {
+      Measure(what, [&] {
+        const auto start = Clock::now();
+        if (withinLimit) {
+          OnFilesDropped(drop);
+        } else {
+          ThrottledPump pump(30);
+          RichEditBox(w.box).SetContentInPieces(wide, [&] { return pump.Tick(); });
+          FormatWholeBox(w.box);
+        }
+        const double seconds = SecondsSince(start);
+        if (RichEditBox(w.box).WideContent() != wide) std::printf("      WRONG TEXT\n");
+        return seconds;
+      });
+    }
     Destroy(w);
     DeleteFileW(path.c_str());
   }

@@ -1,6 +1,8 @@
-// A document dropped on the window becomes the answer bank: opened through
-// the word processor's automation server, copied to the clipboard there, and
-// the clipboard's text put into the box.
+// Files dropped on the window become the answer bank: each opened through the
+// word processor's automation server and copied there, or read by the program
+// itself where the word processor is missing or cannot open it. A drop that
+// yields no text leaves the bank as it was and says why in the status line;
+// the user's clipboard is put back once the import is over.
 #pragma once
 #include <windows.h>
 
@@ -21,6 +23,12 @@ struct DocumentImportControls {
   // The page of the tab control that shows the answer bank, set as the current
   // page when a drop arrives.
   int answerBankPage = 1;
+  // The status line of that page, which says why files could not be loaded.
+  HWND statusLabel = nullptr;
+  // What the status line shows after a drop whose files all loaded (its own
+  // caption): a failure reported earlier, or a search report about the bank
+  // that was replaced, would be out of date.
+  std::string idleStatus = std::string();
 };
 
 void SetDocumentImportControls(const DocumentImportControls& controls);
@@ -28,15 +36,13 @@ void SetDocumentImportControls(const DocumentImportControls& controls);
 extern const char* const kImportWaitingText;
 constexpr int kDelayedPasteMs = 100;
 
-// The file-drop handler.
+// The file-drop handler. The files are imported one after the other, in the
+// shell's order, and their texts joined with one empty line between them.
+// One import runs at a time: it processes messages, and a drop arriving
+// meanwhile stops it at its next step and is imported after it.
 void OnFilesDropped(const DroppedPaths& paths);
 
-// Opens the file in the word processor, copies its whole content there and
-// returns the clipboard's text as GBK. Whatever fails, every later step still
-// runs, and the result is whatever text the clipboard then holds.
-std::string ImportWordDocument(const std::wstring& path);
-std::string ImportWordDocument(const std::string& gbkPath);
-
-// The tick of the delayed-paste timer: one more attempt, by pasting the
-// clipboard into the box, when an import left it empty.
+// The tick of the delayed-paste timer, armed only after the word processor
+// copied a single file as something without text: the box, still empty,
+// gets the clipboard pasted; then the user's clipboard is put back.
 void DelayedPaste();

@@ -188,7 +188,7 @@ void ReadNote() {
   filling = true;
   ThrottledPump pump(kPumpIntervalMs);
   const HWND box = notepadControls.box;
-  const bool filled = RichEditBox(box).SetWideContentInPieces(
+  const bool filled = RichEditBox(box).SetContentInPieces(
       std::wstring(reading.text.begin(), reading.text.end()),
       [&] { return pump.Tick() && IsWindow(box) && turn == mine; });
   // A newer operation has the box now, and the status line is its own.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "platform/Controls.h"
 #include "platform/Text.h"
 
 std::string RichEditBox::Content() const { return BoxTextToGbk(WideContent()); }
@@ -34,27 +35,53 @@ void RichEditBox::SetContent(const std::string& gbk) {
   SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
-bool RichEditBox::SetContentInPieces(const std::string& gbk, const std::function<bool()>& between) {
-  return SetWideContentInPieces(GbkToWide(gbk), between);
+namespace {
+
+// UTF-16 units per piece: about 20 ms of layout each where the box is slow.
+constexpr long kPieceUnits = 8192;
+
+long TextLength(HWND window) {
+  GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  return static_cast<long>(SendMessageW(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
 }
 
-bool RichEditBox::SetWideContentInPieces(const std::wstring& wide, const std::function<bool()>& between) {
-  // UTF-16 units per piece: about 20 ms of layout each where the box is slow.
-  constexpr size_t kPieceUnits = 8192;
-  if (wide.size() <= kPieceUnits) {
+void ReplaceRange(HWND window, long from, long to, const wchar_t* text) {
+  CHARRANGE range{from, to};
+  SendMessageW(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+  SendMessageW(window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+}
+
+}  // namespace
+
+bool RichEditBox::SetContentInPieces(const std::string& gbk, const std::function<bool()>& between) {
+  return SetContentInPieces(GbkToWide(gbk), between);
+}
+
+bool RichEditBox::SetContentInPieces(const std::wstring& wide, const std::function<bool()>& between) {
+  // A repaint between pieces lays the long text out again each time: the box
+  // goes on showing what it showed, and paints once at the end.
+  RedrawSuspension quiet(window_);
+  // From the end, so that nothing after a removed piece has to move. A stop
+  // asked for meanwhile ends the fill here too: what asked for it (a newer
+  // fill, run from `between`) may already have filled the box.
+  for (long length = TextLength(window_); length > kPieceUnits;) {
+    const long from = length - kPieceUnits;
+    ReplaceRange(window_, from, length, L"");
+    length = from;
+    if (!between()) return false;
+  }
+  if (wide.size() <= static_cast<size_t>(kPieceUnits)) {
     SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     return true;
   }
   SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
   for (size_t start = 0; start < wide.size();) {
-    size_t end = std::min(wide.size(), start + kPieceUnits);
+    size_t end = std::min(wide.size(), start + static_cast<size_t>(kPieceUnits));
     // A piece never ends inside a CR LF pair (two line breaks would come of it)
     // or a surrogate pair.
     if (end < wide.size() && (wide[end] == L'\n' || (wide[end] >= 0xDC00 && wide[end] <= 0xDFFF))) ++end;
     const std::wstring piece = wide.substr(start, end - start);
-    CHARRANGE atEnd{0x7FFFFFFF, 0x7FFFFFFF};
-    SendMessageW(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&atEnd));
-    SendMessageW(window_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
+    ReplaceRange(window_, 0x7FFFFFFF, 0x7FFFFFFF, piece.c_str());
     start = end;
     if (start < wide.size() && !between()) return false;
   }

@@ -145,7 +145,7 @@ void MainWindow::ConnectSubsystems() {
   SetNotepadControls({Control(ctl::kNotepadBox), Control(ctl::kNotepadStatus)});
   SetDocumentImportControls({Control(ctl::kAnswerBank), [this](int page) { SetCurrentPage(page); }, OnTabClicked,
                              [this](int intervalMs) { SetTimerInterval(ctl::kPasteTimer, intervalMs); },
-                             kLocalSearchPage});
+                             kLocalSearchPage, Control(ctl::kSearchStatus), FindControl(ctl::kSearchStatus)->caption});
   WebSearchControls web;
   web.searchBox = Control(ctl::kSearchBox);
   static_assert(ctl::kEngineBoxes.size() == kEngineCount);

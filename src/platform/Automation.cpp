@@ -71,6 +71,11 @@ Variant::Variant(bool value) : Variant() {
   value_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
+Variant::Variant(int value) : Variant() {
+  value_.vt = VT_I4;
+  value_.lVal = value;
+}
+
 Variant::Variant(const std::wstring& text) : Variant() {
   value_.vt = VT_BSTR;
   value_.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));

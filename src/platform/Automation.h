@@ -15,6 +15,7 @@ class Variant {
  public:
   Variant() { VariantInit(&value_); }
   explicit Variant(bool value);
+  explicit Variant(int value);  // a 32-bit integer (VT_I4)
   explicit Variant(const std::wstring& text);
   ~Variant() { VariantClear(&value_); }
   Variant(const Variant&) = delete;

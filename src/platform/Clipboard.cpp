@@ -258,7 +258,7 @@ ClipboardOpening::~ClipboardOpening() {
 
 // --- text -----------------------------------------------------------------------
 
-std::string ReadClipboardTextGbk(HWND owner) {
+std::wstring ReadClipboardUnicode(HWND owner) {
   ClipboardOpening clipboard(owner);
   if (!clipboard.IsOpen()) return {};
   // The Unicode form, always: the ANSI one is in the system's code page, which
@@ -271,10 +271,14 @@ std::string ReadClipboardTextGbk(HWND owner) {
   const auto* text = static_cast<const wchar_t*>(lock.Data());
   std::size_t length = 0;
   while (length < units && text[length] != L'\0') ++length;
+  return std::wstring(text, length);
+}
+
+std::string ReadClipboardTextGbk(HWND owner) {
   // The text becomes a question searched in the answer bank, whose GBK form
   // turns every unit GBK lacks into one '?': the same rule here lets such
   // characters match.
-  return BoxTextToGbk(std::wstring_view(text, length));
+  return BoxTextToGbk(ReadClipboardUnicode(owner));
 }
 
 // --- snapshot ---------------------------------------------------------------------

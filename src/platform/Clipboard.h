@@ -34,6 +34,8 @@ class ClipboardOpening {
 // UTF-16 unit, as in the rich edit boxes. Empty when there is no text or the
 // clipboard could not be opened.
 std::string ReadClipboardTextGbk(HWND owner);
+// The clipboard's Unicode text up to its first NUL, as it is.
+std::wstring ReadClipboardUnicode(HWND owner);
 
 // Everything the clipboard held that can be copied, kept in memory.
 class ClipboardSnapshot {

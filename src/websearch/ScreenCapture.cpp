@@ -55,10 +55,14 @@ struct ScreenCapture::Shared {
     // Copying over a clipboard that could not be saved would lose it for good.
     if (!saved.Taken()) return;
 
+    const DWORD clipboardBefore = GetClipboardSequenceNumber();
     SimulateCopyKeys();
     Sleep(kAfterCopyMs);
 
-    const std::string text = ReadClipboardTextGbk(ClipboardOwner());
+    // Only a copy that changed the clipboard counts: text that was there
+    // before is the user's own, perhaps private, and is never searched.
+    const bool copied = GetClipboardSequenceNumber() != clipboardBefore;
+    const std::string text = copied ? ReadClipboardTextGbk(ClipboardOwner()) : std::string();
     if (!text.empty() && capturedText) gui.Call([this, &text] { capturedText(text); });
 
     // Also when nothing was copied: the snapshot itself leaves an unchanged clipboard alone.

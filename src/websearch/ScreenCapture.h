@@ -14,7 +14,8 @@ struct CaptureCallbacks {
   // Asked on the GUI thread when the left button comes up after a drag:
   // whether to capture now.
   std::function<bool()> wanted;
-  // Runs on the GUI thread with the copied text (GBK), when there was any.
+  // Runs on the GUI thread with the copied text (GBK), when the copy changed
+  // the clipboard and left text there.
   std::function<void(const std::string& text)> capturedText;
   // Runs on the GUI thread after a capture that copied text, once the clipboard
   // is back, unless another capture is waiting for its turn.

@@ -2,13 +2,15 @@
 // in-process COM server whose application object answers exactly the members
 // the document import calls, opens plain-text files read-only, and puts their
 // text on the clipboard on "Copy". Every call is appended to a log file (see
-// kWordStandinLogVariable), so tests can check the order of the calls.
+// kWordStandinLogVariable), so tests can check the order of the calls; the
+// failures of a real word processor can be asked for (kWordStandinModeVariable).
 #include <windows.h>
 #include <oaidl.h>
 #include <objbase.h>
 #include <oleauto.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -44,6 +46,12 @@ void Log(const std::wstring& line) {
   WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
+bool ModeIs(const wchar_t* mode) {
+  wchar_t value[64] = {};
+  const DWORD length = GetEnvironmentVariableW(kWordStandinModeVariable, value, 64);
+  return length > 0 && length < 64 && std::wcscmp(value, mode) == 0;
+}
+
 // Control characters escaped, so that one call stays one line of the log.
 std::wstring Quoted(const wchar_t* text, size_t length) {
   std::wstring out = L"\"";
@@ -71,6 +79,10 @@ std::wstring Describe(const VARIANT& value) {
       return v->bstrVal ? Quoted(v->bstrVal, SysStringLen(v->bstrVal)) : L"\"\"";
     case VT_BOOL:
       return v->boolVal ? L"true" : L"false";
+    case VT_I2:
+      return std::to_wstring(v->iVal);
+    case VT_I4:
+      return std::to_wstring(v->lVal);
     case VT_EMPTY:
       return L"empty";
     default:
@@ -150,24 +162,50 @@ GlobalMemory MemoryWith(const void* data, size_t size) {
   return memory;
 }
 
-// Unicode text and, as the word processor also gives it, the ANSI form.
-bool PutOnClipboard(const std::wstring& text) {
+// Empties the clipboard and lets `place` put the new content there.
+template <typename Place>
+bool ReplaceClipboard(Place place) {
   // The clipboard needs a window of ours as owner; what it holds outlives it.
   OwnedWindow owner(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
   bool open = false;
   for (int attempt = 0; attempt < 50 && !(open = OpenClipboard(owner.Get())); ++attempt) Sleep(10);
   if (!open) return false;
   EmptyClipboard();
-  GlobalMemory unicode = MemoryWith(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  bool placed = unicode && SetClipboardData(CF_UNICODETEXT, unicode.Get());
-  if (placed) unicode.Release();
-  const int ansiBytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(ansiBytes > 0 ? ansiBytes : 1), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), ansiBytes, nullptr, nullptr);
-  GlobalMemory narrow = MemoryWith(ansi.data(), ansi.size());
-  if (narrow && SetClipboardData(CF_TEXT, narrow.Get())) narrow.Release();
+  const bool placed = place();
   CloseClipboard();
   return placed;
+}
+
+// Unicode text and, as the word processor also gives it, the ANSI form.
+bool PutOnClipboard(const std::wstring& text) {
+  return ReplaceClipboard([&text] {
+    GlobalMemory unicode = MemoryWith(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    bool placed = unicode && SetClipboardData(CF_UNICODETEXT, unicode.Get());
+    if (placed) unicode.Release();
+    const int ansiBytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(ansiBytes > 0 ? ansiBytes : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), ansiBytes, nullptr, nullptr);
+    GlobalMemory narrow = MemoryWith(ansi.data(), ansi.size());
+    if (narrow && SetClipboardData(CF_TEXT, narrow.Get())) narrow.Release();
+    return placed;
+  });
+}
+
+// The text as rich text alone, as a document of pictures or shapes leaves no
+// plain text: every character written as \uN.
+bool PutRichTextOnClipboard(const std::wstring& text) {
+  std::string rtf = "{\\rtf1\\ansi\\uc0 ";
+  for (const wchar_t c : text) {
+    if (c == L'\n') continue;
+    rtf += c == L'\r' ? std::string("\\par ") : "\\u" + std::to_string(static_cast<int16_t>(c)) + " ";
+  }
+  rtf += "}";
+  return ReplaceClipboard([&rtf] {
+    GlobalMemory memory = MemoryWith(rtf.c_str(), rtf.size() + 1);
+    const bool placed = memory && SetClipboardData(RegisterClipboardFormatW(L"Rich Text Format"), memory.Get());
+    if (placed) memory.Release();
+    return placed;
+  });
 }
 
 // --- automation objects ---------------------------------------------------------------
@@ -285,6 +323,8 @@ class Range final : public Object {
 
  protected:
   HRESULT Call(DISPID, const std::vector<VARIANT>&, VARIANT*, EXCEPINFO*) override {
+    if (ModeIs(L"copy-nothing")) return S_OK;
+    if (ModeIs(L"copy-no-text")) return PutRichTextOnClipboard(text_) ? S_OK : E_FAIL;
     return PutOnClipboard(text_) ? S_OK : E_FAIL;
   }
 
@@ -355,13 +395,15 @@ class Application final : public Object {
       : Object(L"Application", {{L"Visible", 1, DISPATCH_PROPERTYPUT},
                                 {L"Documents", 2, DISPATCH_PROPERTYGET},
                                 {L"DisplayAlerts", 3, DISPATCH_PROPERTYPUT},
-                                {L"Quit", 4, DISPATCH_METHOD}}) {}
+                                {L"Quit", 4, DISPATCH_METHOD},
+                                {L"AutomationSecurity", 5, DISPATCH_PROPERTYPUT}}) {}
 
  protected:
   HRESULT Call(DISPID id, const std::vector<VARIANT>& arguments, VARIANT* result, EXCEPINFO*) override {
     switch (id) {
       case 1:
       case 3:
+      case 5:
         return arguments.size() == 1 ? S_OK : DISP_E_BADPARAMCOUNT;
       case 2:
         return Return(new Documents(), result);
@@ -391,6 +433,10 @@ class ClassFactory final : public IClassFactory {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
+    if (ModeIs(L"absent")) {
+      Log(L"create refused");
+      return REGDB_E_CLASSNOTREG;
+    }
     ComPtr<IDispatch> application;
     application.Attach(new Application());
     Log(L"create Application");

@@ -12,3 +12,11 @@ constexpr wchar_t kWordStandinDll[] = L"WordStandin.dll";
 // The environment variable naming the file (a Windows path) that every call
 // on the stand-in's objects is appended to, one line each, in UTF-8.
 constexpr wchar_t kWordStandinLogVariable[] = L"TAVREL_WORD_STANDIN_LOG";
+
+// The environment variable that makes the stand-in misbehave the way a real
+// word processor sometimes does, read at each call:
+//   "absent"        the application object cannot be created, as when no word
+//                   processor is installed;
+//   "copy-nothing"  "Copy" succeeds but leaves the clipboard alone;
+//   "copy-no-text"  "Copy" puts the document on the clipboard as rich text only.
+constexpr wchar_t kWordStandinModeVariable[] = L"TAVREL_WORD_STANDIN_MODE";

@@ -22,8 +22,8 @@ sys.path.insert(0, str(HERE))
 
 import harness  # noqa: E402
 
-SCENARIOS = ["startup", "pages", "resize", "search", "tolerant", "close", "options", "capture", "notepad", "drop",
-             "webkit"]
+SCENARIOS = ["startup", "pages", "resize", "search", "tolerant", "close", "options", "capture", "capture_nocopy", "notepad",
+             "drop", "drop_noword", "webkit"]
 
 
 def main():

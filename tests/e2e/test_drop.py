@@ -1,6 +1,8 @@
 """Document import: files dropped on the running window through OLE (as the
 shell drops them) open in the stand-in word processor, registered in the Wine
-prefix as "Word.Application"; their text becomes the answer bank."""
+prefix as "Word.Application"; their text becomes the answer bank, and the
+user's clipboard is put back. A stand-in told to copy nothing leaves the bank
+as it was; one that copies no text has its copy pasted once."""
 
 import json
 import shutil
@@ -12,9 +14,13 @@ from pathlib import Path
 import window_table as W
 from harness import (Config, TavrelTestCase, rect_tuple, run_probe, run_windows_program, screenshot, wait_for,
                      windows_path)
+from test_capture import clipboard_content, put_original_clipboard
 
 LOCAL_SEARCH_PAGE = 1
 WAITING = "正在载入拖入的文档，请稍后……"
+IDLE_STATUS = W.BY_ID[W.STATUS_LABEL].text
+BANK = "我的答案库：第一题 A"
+STATUS_MARK = "（导入之前）"  # in the status line before a drop: the import's status replaces it
 ANSWERS = "第一题：下列选项中正确的是 A\r\n第二题：答案 B（全角括号）\r\nThe end."
 
 
@@ -22,29 +28,23 @@ def hex_utf8(text):
     return text.encode("utf-8").hex()
 
 
-def hex_utf16(text):
-    return (text + "\0").encode("utf-16-le").hex()
-
-
 def standin_folder():
     return Config.bin_dir / "word-standin"
 
 
-def register_standin():
+def register_standin(*args):
+    """Registers the stand-in as "Word.Application"; with "--remove", takes the registration away."""
     exe = standin_folder() / "word_standin_register.exe"
     if not exe.is_file():
         raise AssertionError("stand-in word processor not built: %s" % exe)
-    code, out, err = run_windows_program(exe, [], 120)
+    code, out, err = run_windows_program(exe, list(args), 120)
     if code != 0:
-        raise AssertionError("registering the stand-in word processor failed (%s): %s %s"
-                             % (code, out.decode("utf-8", "replace"), err.decode("utf-8", "replace")))
+        raise AssertionError("word_standin_register %s failed (%s): %s %s"
+                             % (" ".join(args), code, out.decode("utf-8", "replace"), err.decode("utf-8", "replace")))
 
 
-class DropTest(TavrelTestCase):
-
-    @classmethod
-    def setUpClass(cls):
-        register_standin()
+class DropScenario(TavrelTestCase):
+    """Dropping files on the program and reading what became of them."""
 
     def setUp(self):
         self.folder = Path(tempfile.mkdtemp(prefix="tavrel-drop-")) / "答案 文件"
@@ -52,8 +52,11 @@ class DropTest(TavrelTestCase):
         self.addCleanup(shutil.rmtree, self.folder.parent, ignore_errors=True)
         self.log = self.folder.parent / "word-calls.log"
 
-    def start(self):
-        return self.start_program(env={"TAVREL_WORD_STANDIN_LOG": windows_path(self.log)})
+    def start(self, mode=None):
+        env = {"TAVREL_WORD_STANDIN_LOG": windows_path(self.log)}
+        if mode:
+            env["TAVREL_WORD_STANDIN_MODE"] = mode
+        return self.start_program(env=env)
 
     def drop_point(self, dump):
         """Blank client area of the window: below the check boxes of page 0, right of the engine boxes."""
@@ -62,7 +65,8 @@ class DropTest(TavrelTestCase):
 
     def drop(self, dump, *paths, text=None):
         x, y = self.drop_point(dump)
-        words = [x, y] + (["--text", text] if text is not None else [windows_path(p) for p in paths])
+        words = [x, y] + (["--text", text] if text is not None else
+                          [p if p == "--then" else windows_path(p) for p in paths])
         code, out, err = run_windows_program(Config.bin_dir / "drop_files.exe", words, 60)
         self.assertEqual(code, 0, "drop_files %s: %s %s" % (words, out, err))
         return json.loads(out.decode("utf-8").strip().splitlines()[-1])
@@ -73,6 +77,16 @@ class DropTest(TavrelTestCase):
     def bank(self, app):
         return app.probe("gettext", W.ANSWER_BANK)["text"]
 
+    def status(self, app):
+        return app.probe("gettext", W.STATUS_LABEL)["text"]
+
+    def check_clipboard_is_the_users(self, before, what):
+        """Every format the user had, with its bytes, once the import is over."""
+        after = wait_for(lambda: run_probe("clipdump"), lambda d: clipboard_content(d) == clipboard_content(before),
+                         timeout=5, interval=0.5)
+        self.assertEqual({f["id"]: f for f in clipboard_content(after)},
+                         {f["id"]: f for f in clipboard_content(before)}, "clipboard formats and data %s" % what)
+
     def check_standard_format(self, app, what):
         formats = app.probe("formats", W.ANSWER_BANK)
         runs = [(r["from"], r["to"], r["color"], r["face"], r["height"], r["offset"], r["effects"])
@@ -82,11 +96,26 @@ class DropTest(TavrelTestCase):
         sel = formats["selection"]
         self.assertEqual((sel["min"], sel["max"]), (0, 0), "%s: nothing selected" % what)
 
+    def drop_and_wait(self, app, dump, *paths, timeout=20):
+        """Drops the files and waits for the import's last step, its status line; (bank, status)."""
+        app.probe("settext", W.STATUS_LABEL, "--hex", hex_utf8(STATUS_MARK))
+        self.drop(dump, *paths)
+        status = wait_for(lambda: self.status(app), lambda s: s != STATUS_MARK, timeout=timeout)
+        return self.bank(app), status
+
+
+class DropTest(DropScenario):
+
+    @classmethod
+    def setUpClass(cls):
+        register_standin()
+
     def test_drop_one_file(self):
         document = self.folder / "第一章 题库.txt"
         document.write_bytes(ANSWERS.encode("gbk"))
         app, dump = self.start()
         self.assertEqual(dump["tab"]["current"], 0, "page at start")
+        before = put_original_clipboard(self)
         result = self.drop(dump, document)
         self.assertEqual(result["effect"], 1, "the window takes the file as a copy: %s" % result)
 
@@ -95,11 +124,15 @@ class DropTest(TavrelTestCase):
         after = app.dump()
         self.assertEqual(after["tab"]["current"], LOCAL_SEARCH_PAGE, "page after the drop")
         self.check_standard_format(app, "answer bank after the drop")
-        self.assertEqual(run_probe("cliptext")["text"], ANSWERS, "the clipboard holds the document's text")
+        self.assertEqual(self.status(app), IDLE_STATUS, "status line after the drop")
+        self.check_clipboard_is_the_users(before, "after the drop")
         path = windows_path(document).replace("\\", "\\\\")
+        # Macros off before the open, and no questions from the start.
         self.assertEqual(self.calls(), [
             "create Application",
+            "Application.AutomationSecurity put 3",
             "Application.Visible put false",
+            "Application.DisplayAlerts put false",
             "Application.Documents get",
             'Documents.Open method "%s" false true' % path,
             "Document.Content get",
@@ -115,31 +148,35 @@ class DropTest(TavrelTestCase):
         screenshot(Config.screen_path("drop"), rect_tuple(after["main"]["rect"]))
         self.close_program(app)
 
-    def test_drop_of_two_files_gives_the_clipboards_text(self):
-        first, second = self.folder / "甲.txt", self.folder / "乙.txt"
-        first.write_bytes("甲的内容".encode("gbk"))
-        second.write_bytes("乙的内容".encode("gbk"))
-        app, dump = self.start()
-        run_probe("clipput", "13=" + hex_utf16("早先复制的内容"))
-        self.drop(dump, first, second)
-        text = wait_for(lambda: self.bank(app), lambda t: t not in ("", WAITING))
-        self.assertEqual(text, "早先复制的内容", "answer bank after dropping two files")
+    def test_a_copy_of_nothing_keeps_the_bank(self):
+        document = self.folder / "题库.txt"
+        document.write_bytes(ANSWERS.encode("gbk"))
+        app, dump = self.start("copy-nothing")
+        app.probe("settext", W.ANSWER_BANK, "--hex", hex_utf8(BANK))
+        before = put_original_clipboard(self)
+        self.drop(dump, document)
+        status = wait_for(lambda: self.status(app), lambda t: t != IDLE_STATUS)
+        self.assertEqual(status, "载入失败：Word 没有复制出 题库.txt 的内容", "status line after the drop")
+        self.assertEqual(self.bank(app), BANK, "answer bank after a copy of nothing")
         self.assertEqual(app.dump()["tab"]["current"], LOCAL_SEARCH_PAGE, "page after the drop")
-        self.check_standard_format(app, "answer bank after dropping two files")
-        opens = [c for c in self.calls() if c.startswith("Documents.Open")]
-        self.assertTrue(opens and opens[0].endswith("failed"), "the open of the joined names fails: %s" % opens)
-        self.assertIn("Application.Quit method", self.calls())
+        self.check_standard_format(app, "the answer bank kept")
+        self.assertIn("Range.Copy get", self.calls())
+        self.check_clipboard_is_the_users(before, "after a copy of nothing")
+        time.sleep(0.3)
+        self.assertEqual(self.bank(app), BANK, "no delayed paste of the user's clipboard")
         self.close_program(app)
 
-    def test_empty_result_pastes_once(self):
-        app, dump = self.start()
-        # Only rich text on the clipboard: the import reads no text from it, the paste does.
-        rtf = "{\\rtf1\\ansi pasted later}"
-        run_probe("clipput", "Rich Text Format=" + rtf.encode("ascii").hex())
-        self.drop(dump, self.folder / "a.doc", self.folder / "b.doc")
-        text = wait_for(lambda: self.bank(app), lambda t: t not in ("", WAITING), timeout=5)
-        self.assertEqual(text.strip(), "pasted later", "answer bank 100 ms after an import that gave nothing")
-        self.assertEqual(app.dump()["tab"]["current"], LOCAL_SEARCH_PAGE)
+    def test_a_copy_without_text_is_pasted_once(self):
+        document = self.folder / "图文.txt"
+        document.write_bytes("图文混排的文档".encode("gbk"))
+        app, dump = self.start("copy-no-text")
+        app.probe("settext", W.ANSWER_BANK, "--hex", hex_utf8(BANK))
+        before = put_original_clipboard(self)
+        self.drop(dump, document)
+        # Word copied rich text alone: the box takes it through the paste 100 ms later.
+        text = wait_for(lambda: self.bank(app), lambda t: t not in ("", WAITING, BANK), timeout=5)
+        self.assertEqual(text.strip(), "图文混排的文档", "answer bank after the delayed paste")
+        self.check_clipboard_is_the_users(before, "after the delayed paste")
         # The timer fired once: emptied again, the box stays empty.
         app.probe("settext", W.ANSWER_BANK, "")
         time.sleep(0.6)

@@ -1,34 +1,46 @@
-// The import of a dropped document against the stand-in word processor
-// (registered as Word.Application by the word.register fixture): the automation
-// calls in their order, the clipboard's text as GBK whatever the code page,
-// the file-drop handler's steps, and the one-shot delayed paste.
+// The import of dropped files against the stand-in word processor (registered
+// as Word.Application by the word.register fixture, and told by an environment
+// variable to be missing or to copy nothing): the automation calls in their
+// order, only a clipboard that changed counts, the built-in reader where Word
+// cannot help, several files in one drop, a bank that stays when nothing
+// loads, the user's clipboard put back, one import at a time, and the
+// one-shot delayed paste.
 #include <windows.h>
 #include <ole2.h>
 #include <richedit.h>
 
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "../../stand-ins/word/WordStandin.h"
 #include "answerbank/DocumentImport.h"
+#include "answerbank/DocumentReader.h"
 #include "answerbank/RichEditBox.h"
+#include "answerbank/WordImport.h"
 #include "app/Globals.h"
 #include "check.h"
 #include "clipboard_support.h"
 #include "platform/Clipboard.h"
+#include "platform/Controls.h"
 #include "platform/Handles.h"
 #include "platform/MessagePump.h"
 #include "platform/Text.h"
 #include "test_window.h"
+#include "zip_builder.h"
 
 namespace {
 
 constexpr UINT_PTR kPasteTimer = 7;
+const char* const kIdleStatus = "自定义考答案内容：";
 
 std::vector<std::string> events;  // page, tab and timer calls, and the box's texts, in order
 int pasteTicks = 0;
 WNDPROC boxProcedure = nullptr;
+// A drop delivered while the import fills the box: after this many pieces went in.
+int piecesBeforeLaterDrop = 0;
+DroppedPaths laterDrop;
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_TIMER && wParam == kPasteTimer) {
@@ -39,10 +51,16 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Notes every text written into the box.
+// Notes every text written into the box, and delivers the later drop on its
+// cue, as a drop arriving while the import processes messages would come.
 LRESULT CALLBACK BoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETTEXT && lParam) events.push_back("text " + WideToGbk(reinterpret_cast<const wchar_t*>(lParam)));
-  return CallWindowProcW(boxProcedure, window, message, wParam, lParam);
+  const LRESULT result = CallWindowProcW(boxProcedure, window, message, wParam, lParam);
+  if (message == EM_REPLACESEL && lParam && *reinterpret_cast<const wchar_t*>(lParam) && piecesBeforeLaterDrop > 0 &&
+      --piecesBeforeLaterDrop == 0) {
+    OnFilesDropped(laterDrop);
+  }
+  return result;
 }
 
 std::wstring TempFolder() {
@@ -55,23 +73,28 @@ std::wstring TempFolder() {
 
 std::wstring LogPath() { return TempFolder() + L"\\word-calls.log"; }
 
+void SetStandinMode(const wchar_t* mode) { SetEnvironmentVariableW(kWordStandinModeVariable, mode); }
+
 struct ImportWindow {
   HWND host = nullptr;
   HWND box = nullptr;
+  HWND status = nullptr;
 
   ImportWindow() {
     OleInitialize(nullptr);
     static const HMODULE richEdit = LoadLibraryW(L"msftedit.dll");
     (void)richEdit;
     host = MakeTestWindow(L"ImportTestHost", 0, WS_OVERLAPPEDWINDOW, 0, 0, 620, 400, nullptr, HostProc);
-    box = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 0, 0, 600,
+    box = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 0, 30, 600,
                           300, host, nullptr, nullptr, nullptr);
+    status = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 600, 20, host, nullptr, nullptr, nullptr);
     SendMessageW(box, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     boxProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BoxProc)));
     GlobalInit();
     events.clear();
     pasteTicks = 0;
+    piecesBeforeLaterDrop = 0;
     const HWND timerWindow = host;
     SetDocumentImportControls({box, [](int page) { events.push_back("page " + std::to_string(page)); },
                                [] { events.push_back("tab clicked"); },
@@ -82,12 +105,15 @@ struct ImportWindow {
                                  } else {
                                    KillTimer(timerWindow, kPasteTimer);
                                  }
-                               }});
+                               },
+                               1, status, kIdleStatus});
     DeleteFileW(LogPath().c_str());
     SetEnvironmentVariableW(kWordStandinLogVariable, LogPath().c_str());
+    SetStandinMode(nullptr);
   }
   ~ImportWindow() {
     SetEnvironmentVariableW(kWordStandinLogVariable, nullptr);
+    SetStandinMode(nullptr);
     DestroyWindow(host);
     ExitCleanup();
     OleUninitialize();
@@ -96,6 +122,7 @@ struct ImportWindow {
   ImportWindow& operator=(const ImportWindow&) = delete;
 
   std::string Text() const { return RichEditBox(box).Content(); }
+  std::string Status() const { return GetWindowTextGbk(status); }
 };
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
@@ -103,6 +130,13 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   DWORD written = 0;
   return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
          written == bytes.size();
+}
+
+// A file in the test folder with these bytes; its full path.
+std::wstring MakeFile(const std::wstring& name, const std::string& bytes) {
+  const std::wstring path = TempFolder() + L"\\" + name;
+  CHECK(WriteFileBytes(path, bytes));
+  return path;
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
@@ -136,32 +170,82 @@ std::vector<std::string> Calls() {
   return lines;
 }
 
-// The path as the stand-in writes it in its log: quoted, line breaks escaped, UTF-8.
+// The path as the stand-in writes it in its log: quoted, backslashes escaped, UTF-8.
 std::string Logged(const std::wstring& path) {
   std::wstring escaped;
   for (wchar_t c : path) {
-    if (c == L'\r') escaped += L"\\r";
-    else if (c == L'\n') escaped += L"\\n";
-    else if (c == L'\\') escaped += L"\\\\";
+    if (c == L'\\') escaped += L"\\\\";
     else escaped += c;
   }
   return "\"" + Utf8(escaped) + "\"";
 }
 
-std::optional<std::wstring> ClipboardUnicode() {
-  ClipboardOpening clipboard(nullptr);
-  if (!clipboard.IsOpen()) return std::nullopt;
-  const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+// The calls of one import of `path` whose open succeeds; the stand-in logs
+// the calls on objects in the order they come, and the releases as they go.
+std::vector<std::string> CallsOfOneImport(const std::wstring& path) {
+  return {
+      "create Application",
+      "Application.AutomationSecurity put 3",
+      "Application.Visible put false",
+      "Application.DisplayAlerts put false",
+      "Application.Documents get",
+      "Documents.Open method " + Logged(path) + " false true",
+      "Document.Content get",
+      "Range.Copy get",
+      "Document.Close method",
+      "Application.DisplayAlerts put false",
+      "Application.Quit method",
+      "release Application",
+      "release Documents",
+      "release Document",
+      "release Range",
+  };
+}
+
+// --- the user's clipboard: text and a format of the user's own with zeros inside
+
+const std::wstring kUserText = L"用户剪贴板里的私人内容";
+const std::string kUserBytes = std::string("\x00\x01\xFF\x00 user", 9);
+
+UINT UserFormat() { return RegisterClipboardFormatW(L"Tavrel Import Test Bytes"); }
+
+bool PutMemory(UINT format, const void* data, size_t size) {
+  GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, size));
+  GlobalLockGuard lock(memory.Get());
+  if (!lock) return false;
+  std::memcpy(lock.Data(), data, size);
+  if (!SetClipboardData(format, memory.Get())) return false;
+  memory.Release();
+  return true;
+}
+
+bool PutUserClipboard(HWND owner) {
+  ClipboardOpening clipboard(owner);
+  return clipboard.IsOpen() && EmptyClipboard() &&
+         PutMemory(CF_UNICODETEXT, kUserText.c_str(), (kUserText.size() + 1) * sizeof(wchar_t)) &&
+         PutMemory(UserFormat(), kUserBytes.data(), kUserBytes.size());
+}
+
+std::optional<std::string> MemoryOf(UINT format) {
+  const HANDLE data = GetClipboardData(format);
   if (!data) return std::nullopt;
   GlobalLockGuard lock(static_cast<HGLOBAL>(data));
   if (!lock) return std::nullopt;
-  return std::wstring(static_cast<const wchar_t*>(lock.Data()));
+  return std::string(static_cast<const char*>(lock.Data()), GlobalSize(static_cast<HGLOBAL>(data)));
 }
 
-bool EmptyTheClipboard(HWND owner) {
-  ClipboardOpening clipboard(owner);
-  return clipboard.IsOpen() && EmptyClipboard();
+// "text | bytes" as the clipboard holds them now.
+std::string UserClipboardNow() {
+  ClipboardOpening clipboard(nullptr);
+  if (!clipboard.IsOpen()) return "(clipboard busy)";
+  const std::optional<std::string> text = MemoryOf(CF_UNICODETEXT);
+  const std::optional<std::string> bytes = MemoryOf(UserFormat());
+  std::wstring wide;
+  if (text) wide.assign(reinterpret_cast<const wchar_t*>(text->data()), text->size() / sizeof(wchar_t));
+  return WideToGbk(wide.c_str()) + " | " + (bytes ? (*bytes == kUserBytes ? "user bytes" : "other bytes") : "no bytes");
 }
+
+const std::string kUserClipboard = WideToGbk(kUserText) + " | user bytes";
 
 // Processes messages for a while, as the program's message loop would.
 void RunMessagesFor(DWORD ms) {
@@ -177,23 +261,16 @@ long Length(HWND box) {
   return static_cast<long>(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
 }
 
-// One letter per character: 's' for 宋体 9 black with no effects, 'x' otherwise.
-std::string StandardMap(HWND box) {
-  std::string map;
-  const long length = Length(box);
-  for (long i = 0; i < length; ++i) {
-    CHARRANGE one{i, i + 1};
-    SendMessageW(box, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&one));
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof cf;
-    SendMessageW(box, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-    const bool standard = std::wstring(cf.szFaceName) == L"宋体" && cf.yHeight == 180 && cf.yOffset == 0 &&
-                          !(cf.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT | CFE_PROTECTED |
-                                            CFE_AUTOCOLOR)) &&
-                          cf.crTextColor == 0;
-    map += standard ? 's' : 'x';
-  }
-  return map;
+// Whether every character is in 宋体 9 black with no effects, in one request.
+bool AllStandard(HWND box) {
+  RichEditBox edit(box);
+  const CHARRANGE before = edit.Selection();
+  edit.Select(0, Length(box));
+  TextFormat standard = DefaultTextFormat();
+  standard.colour = 0;
+  const bool all = edit.SelectionHasFormat(standard);
+  edit.Select(before.cpMin, before.cpMax - before.cpMin);
+  return all;
 }
 
 std::pair<long, long> Selection(HWND box) {
@@ -201,144 +278,257 @@ std::pair<long, long> Selection(HWND box) {
   return {range.cpMin, range.cpMax};
 }
 
+DroppedPaths Drop(const std::vector<std::wstring>& paths) {
+  std::vector<std::string> gbk;
+  for (const std::wstring& path : paths) gbk.push_back(WideToGbk(path));
+  return DroppedPaths{JoinDroppedPaths(gbk), JoinDroppedPaths(paths)};
+}
+
 const std::string kAnswers = "第一题：答案 A\r\n第二题：答案 B（全角括号）\r\n";
+const std::string kBank = "我的答案库：第一题 A";
 
 // --- the automation calls ---------------------------------------------------------
 
-TEST(ImportGivesTheDocumentsTextAfterTheCallsInTheirOrder) {
+TEST(WordGivesTheDocumentsTextAfterTheCallsInTheirOrder) {
   ImportWindow w;
-  const std::wstring path = TempFolder() + L"\\答案.txt";
-  CHECK(WriteFileBytes(path, kAnswers));
-  CHECK_EQ(ImportWordDocument(path), kAnswers);
+  const std::wstring path = MakeFile(L"答案.txt", kAnswers);
+  const WordImport word = ImportWordDocument(path, w.host);
+  CHECK(word.started && word.opened && word.copied);
+  CHECK_EQ(WideToGbk(word.text), kAnswers);
+  CHECK_EQ(Calls(), CallsOfOneImport(path));
+}
+
+TEST(AFailedOpenTakesNothingFromTheClipboard) {
+  ImportWindow w;
+  REQUIRE(PutUserClipboard(w.host));
+  const std::wstring path = TempFolder() + L"\\没有这个文件.doc";
+  const WordImport word = ImportWordDocument(path, w.host);
+  CHECK(word.started && !word.opened && !word.copied);
+  CHECK_EQ(WideToGbk(word.text), std::string());
   CHECK_EQ(Calls(), (std::vector<std::string>{
                         "create Application",
+                        "Application.AutomationSecurity put 3",
                         "Application.Visible put false",
-                        "Application.Documents get",
-                        "Documents.Open method " + Logged(path) + " false true",
-                        "Document.Content get",
-                        "Range.Copy get",
-                        "Document.Close method",
                         "Application.DisplayAlerts put false",
-                        "Application.Quit method",
-                        "release Application",
-                        "release Documents",
-                        "release Document",
-                        "release Range",
-                    }));
-  CHECK_EQ(ClipboardUnicode().value_or(L"(none)"), GbkToWide(kAnswers));
-}
-
-TEST(ImportReadsUtf8AndUtf16FilesAsTheSameText) {
-  ImportWindow w;
-  const std::wstring text = GbkToWide(kAnswers);
-  const std::string utf16(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-  const std::vector<std::pair<std::wstring, std::string>> files = {
-      {L"\\utf8-bom.txt", "\xEF\xBB\xBF" + Utf8(text)},
-      {L"\\utf8.txt", Utf8(text)},
-      {L"\\utf16.txt", "\xFF\xFE" + utf16},
-  };
-  for (const auto& [name, bytes] : files) {
-    CHECK(WriteFileBytes(TempFolder() + name, bytes));
-    CHECK_EQ(ImportWordDocument(TempFolder() + name), kAnswers);
-  }
-}
-
-TEST(ImportByGbkPathOpensAChineseFileName) {
-  ImportWindow w;
-  const std::wstring path = TempFolder() + L"\\第二章 练习题.txt";
-  CHECK(WriteFileBytes(path, "练习题的答案"));
-  CHECK_EQ(ImportWordDocument(WideToGbk(path)), std::string("练习题的答案"));
-}
-
-TEST(AFailedOpenStillQuitsAndGivesTheClipboardsEarlierText) {
-  ImportWindow w;
-  CHECK(WriteClipboardTextGbk(w.host, "剪贴板里原来的字"));
-  const std::wstring twoFiles = TempFolder() + L"\\a.txt\r\n" + TempFolder() + L"\\b.txt\r\n";
-  CHECK_EQ(ImportWordDocument(twoFiles), std::string("剪贴板里原来的字"));
-  CHECK_EQ(Calls(), (std::vector<std::string>{
-                        "create Application",
-                        "Application.Visible put false",
                         "Application.Documents get",
-                        "Documents.Open method " + Logged(twoFiles) + " false true failed",
-                        "Documents.Open get " + Logged(twoFiles) + " false true refused",
+                        "Documents.Open method " + Logged(path) + " false true failed",
+                        "Documents.Open get " + Logged(path) + " false true refused",
                         "Application.DisplayAlerts put false",
                         "Application.Quit method",
                         "release Application",
                         "release Documents",
                     }));
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
 }
 
-TEST(AFailedOpenWithAnEmptyClipboardGivesTheEmptyText) {
+TEST(ACopyThatChangedNothingGivesNoText) {
   ImportWindow w;
-  CHECK(EmptyTheClipboard(w.host));
-  CHECK_EQ(ImportWordDocument(TempFolder() + L"\\没有这个文件.doc"), std::string());
+  REQUIRE(PutUserClipboard(w.host));
+  SetStandinMode(L"copy-nothing");
+  const WordImport word = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), w.host);
+  CHECK(word.started && word.opened && !word.copied);
+  CHECK_EQ(WideToGbk(word.text), std::string());
+  SetStandinMode(L"absent");
+  const WordImport none = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), w.host);
+  CHECK(!none.started && !none.opened && !none.copied);
+  CHECK_EQ(Calls().back(), std::string("create refused"));
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
 }
 
 // --- the file-drop handler -------------------------------------------------------------
 
 TEST(DropShowsTheLocalSearchPageThenTheTextInTheStandardFormat) {
   ImportWindow w;
-  const std::wstring path = TempFolder() + L"\\题库.txt";
-  CHECK(WriteFileBytes(path, kAnswers));
+  const std::wstring path = MakeFile(L"题库.txt", kAnswers);
   RichEditBox(w.box).SetContent("之前的答案库");
+  SetWindowTextGbk(w.status, "载入失败：找不到文件 旧.doc");
+  REQUIRE(PutUserClipboard(w.host));
   events.clear();
-  OnFilesDropped(DroppedPaths{WideToGbk(path), path});
+  OnFilesDropped(Drop({path}));
   CHECK_EQ(events, (std::vector<std::string>{"page 1", "tab clicked", "text 正在载入拖入的文档，请稍后……",
                                              "text " + kAnswers}));
   CHECK_EQ(w.Text(), kAnswers);
   CHECK_EQ(Selection(w.box), (std::pair<long, long>{0, 0}));
-  CHECK_EQ(StandardMap(w.box), std::string(static_cast<size_t>(Length(w.box)), 's'));
+  CHECK(AllStandard(w.box));
   CHECK_EQ(Globals().standardFormat.colour, uint32_t{0});
+  CHECK_EQ(w.Status(), std::string(kIdleStatus));
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
 }
 
 TEST(DropUsesTheUtf16ListWhenGbkCannotSpellTheName) {
   ImportWindow w;
-  const std::wstring path = TempFolder() + L"\\한국어 자료.txt";
-  CHECK(WriteFileBytes(path, "韩文名字的文件"));
+  const std::wstring path = MakeFile(L"한국어 자료.txt", "韩文名字的文件");
   OnFilesDropped(DroppedPaths{WideToGbk(path), path});
   CHECK_EQ(w.Text(), std::string("韩文名字的文件"));
+  // Only the GBK list: a name GBK spells opens as well.
+  const std::wstring chinese = MakeFile(L"第二章 练习题.txt", "练习题的答案");
+  OnFilesDropped(DroppedPaths{WideToGbk(chinese), L""});
+  CHECK_EQ(w.Text(), std::string("练习题的答案"));
   DeleteFileW(path.c_str());
 }
 
-TEST(DropOfTwoFilesGivesTheClipboardsEarlierText) {
+TEST(SeveralFilesLoadInTheirOrderWithAnEmptyLineBetween) {
   ImportWindow w;
-  CHECK(WriteClipboardTextGbk(w.host, "早先复制的内容"));
-  const std::string gbk = WideToGbk(TempFolder()) + "\\a.txt\r\n" + WideToGbk(TempFolder()) + "\\b.txt\r\n";
-  OnFilesDropped(DroppedPaths{gbk, GbkToWide(gbk)});
-  CHECK_EQ(w.Text(), std::string("早先复制的内容"));
-  CHECK_EQ(StandardMap(w.box), std::string("sssssss"));
+  SetStandinMode(L"absent");
+  const std::wstring first = MakeFile(L"甲.txt", "甲的内容\r\n");
+  const std::wstring second = MakeFile(L"乙.txt", "\xEF\xBB\xBF" + Utf8(L"乙的内容"));
+  const std::wstring missing = TempFolder() + L"\\丙.doc";
+  const std::wstring third = MakeFile(L"丁.txt", "丁的内容");
+  OnFilesDropped(Drop({first, second, missing, third}));
+  CHECK_EQ(w.Text(), std::string("甲的内容\r\n\r\n乙的内容\r\n\r\n丁的内容"));
+  CHECK(AllStandard(w.box));
+  CHECK_EQ(w.Status(), std::string("载入失败：找不到文件 丙.doc"));
+  // Through Word too: one import after the other.
+  SetStandinMode(nullptr);
+  DeleteFileW(LogPath().c_str());
+  OnFilesDropped(Drop({first, third}));
+  CHECK_EQ(w.Text(), std::string("甲的内容\r\n\r\n丁的内容"));
+  std::vector<std::string> expected = CallsOfOneImport(first);
+  for (const std::string& call : CallsOfOneImport(third)) expected.push_back(call);
+  CHECK_EQ(Calls(), expected);
+  CHECK_EQ(w.Status(), std::string(kIdleStatus));
+}
+
+TEST(WithoutWordTextFilesAndWordDocumentsStillLoad) {
+  ImportWindow w;
+  SetStandinMode(L"absent");
+  REQUIRE(PutUserClipboard(w.host));
+  const std::wstring text = GbkToWide(kAnswers);
+  const std::string utf16(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+  const std::vector<std::pair<std::wstring, std::string>> files = {
+      {L"gbk.txt", kAnswers},
+      {L"utf8.txt", Utf8(text)},
+      {L"utf8-bom.txt", "\xEF\xBB\xBF" + Utf8(text)},
+      {L"utf16.txt", "\xFF\xFE" + utf16},
+  };
+  for (const auto& [name, bytes] : files) {
+    RichEditBox(w.box).SetContent(kBank);
+    OnFilesDropped(Drop({MakeFile(name, bytes)}));
+    CHECK_EQ(w.Text(), kAnswers);
+    CHECK_EQ(w.Status(), std::string(kIdleStatus));
+  }
+  // The document's XML is UTF-8: the GBK literals are spelled through UTF-16.
+  const std::string body = "<w:p><w:r><w:t>" + Utf8(GbkToWide("第一题：答案 A")) + "</w:t></w:r></w:p><w:p><w:r><w:t>" +
+                           Utf8(GbkToWide("第二题：答案 B（全角括号）")) + "</w:t></w:r></w:p>";
+  OnFilesDropped(Drop({MakeFile(L"题库.docx", ziptest::Docx(ziptest::WordDocumentXml(body)))}));
+  CHECK_EQ(w.Text(), kAnswers);
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+}
+
+TEST(AFailedDropKeepsTheBankAndTheClipboardAndNamesTheFile) {
+  ImportWindow w;
+  struct Case {
+    const wchar_t* mode;
+    std::wstring name;
+    std::string bytes;
+    std::string status;
+  };
+  const std::vector<Case> cases = {
+      {L"absent", L"题库.doc", std::string("\xD0\xCF\x11\xE0\x00\x01\x02", 7), "载入失败：没有找到 Word，无法读取 题库.doc"},
+      {L"absent", L"空的.txt", "", "载入失败：空的.txt 里没有文字"},
+      {L"absent", L"坏的.docx", "PK\x03\x04 broken", "载入失败：坏的.docx 已损坏，无法解压"},
+      {L"copy-nothing", L"题库.txt", kAnswers, "载入失败：Word 没有复制出 题库.txt 的内容"},
+      {L"absent", L"大.txt", std::string(kMaxDocumentTextUnits + 1, 'a'), "载入失败：大.txt 太大，答案库最多载入 100 万字"},
+  };
+  for (const Case& c : cases) {
+    SetStandinMode(c.mode);
+    REQUIRE(PutUserClipboard(w.host));
+    RichEditBox(w.box).SetContent(kBank);
+    events.clear();
+    OnFilesDropped(Drop({MakeFile(c.name, c.bytes)}));
+    CHECK_EQ(w.Text(), kBank);
+    CHECK(AllStandard(w.box));
+    CHECK_EQ(w.Status(), c.status);
+    CHECK_EQ(UserClipboardNow(), kUserClipboard);
+    CHECK_EQ(events.back(), "text " + kBank);  // no delayed paste armed
+  }
   RunMessagesFor(300);
   CHECK_EQ(pasteTicks, 0);
 }
 
-TEST(AnEmptyResultArmsOneDelayedPaste) {
+// --- one import at a time ----------------------------------------------------------------
+
+// Lines of one kind, long enough that the box takes the text in many pieces.
+std::string LongText(const char* line, size_t lines) {
+  std::string text;
+  for (size_t i = 0; i < lines; ++i) text += line + std::to_string(i) + "\r\n";
+  return text;
+}
+
+TEST(ADropDuringAnImportStopsItAndTheBoxHoldsOnlyTheNewerText) {
   ImportWindow w;
-  CHECK(EmptyTheClipboard(w.host));
-  OnFilesDropped(DroppedPaths{"C:\\a.doc\r\nC:\\b.doc\r\n", L""});
+  REQUIRE(PutUserClipboard(w.host));
+  const std::string first = LongText("第一份文档：甲乙丙丁 ", 3000);
+  const std::string second = LongText("第二份文档：子丑寅卯 ", 2500);
+  const std::wstring firstPath = MakeFile(L"第一份.txt", first);
+  RichEditBox(w.box).SetContent(kBank);
+  laterDrop = Drop({MakeFile(L"第二份.txt", second)});
+  piecesBeforeLaterDrop = 3;
+  OnFilesDropped(Drop({firstPath}));
+  REQUIRE(piecesBeforeLaterDrop == 0);  // the later drop did come in the middle
+  CHECK(w.Text() == second);
+  CHECK_EQ(Length(w.box), static_cast<long>(GbkToWide(second).size() - 2500));  // CR LF is one position
+  CHECK(AllStandard(w.box));
+  CHECK_EQ(Selection(w.box), (std::pair<long, long>{0, 0}));
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // A newer drop that fails puts back the bank from before the first one.
+  RichEditBox(w.box).SetContent(kBank);
+  laterDrop = Drop({TempFolder() + L"\\没有这个文件.txt"});
+  piecesBeforeLaterDrop = 3;
+  OnFilesDropped(Drop({firstPath}));
+  REQUIRE(piecesBeforeLaterDrop == 0);
+  CHECK(w.Text() == kBank);
+  CHECK_EQ(w.Status(), std::string("载入失败：找不到文件 没有这个文件.txt"));
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+}
+
+// --- the delayed paste ------------------------------------------------------------------
+
+TEST(ACopyWithoutTextIsPastedOnceThenTheClipboardGoesBack) {
+  ImportWindow w;
+  SetStandinMode(L"copy-no-text");
+  REQUIRE(PutUserClipboard(w.host));
+  RichEditBox(w.box).SetContent(kBank);
+  OnFilesDropped(Drop({MakeFile(L"图文.txt", "图文混排的文档")}));
   CHECK_EQ(w.Text(), std::string());
   CHECK_EQ(events.back(), std::string("timer 100"));
-  // Something reaches the clipboard before the timer fires: the paste takes it.
-  CHECK(WriteClipboardTextGbk(w.host, "晚到的内容"));
+  CHECK(UserClipboardNow() != kUserClipboard);  // Word's copy stays for the paste
   RunMessagesFor(400);
   CHECK_EQ(pasteTicks, 1);
-  CHECK_EQ(events.back(), std::string("timer 0"));
-  CHECK_EQ(w.Text(), std::string("晚到的内容"));
+  CHECK_EQ(w.Text(), std::string("图文混排的文档"));
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+  CHECK_EQ(w.Status(), std::string(kIdleStatus));
   // Once only: emptied again, the box stays empty.
   RichEditBox(w.box).SetContent("");
   RunMessagesFor(300);
   CHECK_EQ(pasteTicks, 1);
   CHECK_EQ(w.Text(), std::string());
+
+  // When the paste gives nothing either, the bank comes back.
+  RichEditBox(w.box).SetContent(kBank);
+  OnFilesDropped(Drop({MakeFile(L"图文.txt", "图文混排的文档")}));
+  {
+    ClipboardOpening clipboard(w.host);
+    CHECK(clipboard.IsOpen() && EmptyClipboard());
+  }
+  RunMessagesFor(400);
+  CHECK_EQ(pasteTicks, 2);
+  CHECK_EQ(w.Text(), kBank);
+  CHECK_EQ(w.Status(), std::string("载入失败：Word 复制的 图文.txt 里没有文字"));
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
 }
 
 TEST(TheDelayedPasteLeavesABoxTheUserFilledAlone) {
   ImportWindow w;
-  CHECK(EmptyTheClipboard(w.host));
-  OnFilesDropped(DroppedPaths{"C:\\a.doc\r\nC:\\b.doc\r\n", L""});
-  CHECK(WriteClipboardTextGbk(w.host, "剪贴板"));
+  SetStandinMode(L"copy-no-text");
+  REQUIRE(PutUserClipboard(w.host));
+  OnFilesDropped(Drop({MakeFile(L"图文.txt", "图文混排的文档")}));
   RichEditBox(w.box).SetContent("用户自己粘贴的");
   RunMessagesFor(400);
   CHECK_EQ(pasteTicks, 1);
   CHECK_EQ(w.Text(), std::string("用户自己粘贴的"));
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
 }
 
 }  // namespace
