@@ -191,8 +191,30 @@ TEST(PiecesStopWhenAskedTo) {
   CHECK(!RichEditBox(w.box).SetContentInPieces(text, [&] { return ++calls < 2; }));
   CHECK_EQ(calls, 2);
   CHECK_EQ(w.Text(), std::string(16384, 'b'));
+  // A stop asked for while a long old text goes out ends the fill there too.
+  CHECK(!RichEditBox(w.box).SetContentInPieces("短的", [&] { return ++calls < 0; }));
+  CHECK_EQ(calls, 3);
+  CHECK_EQ(w.Text(), std::string(8192, 'b'));
+  // A short text over a short one goes in at once, without asking.
   CHECK(RichEditBox(w.box).SetContentInPieces("短的", [&] { return ++calls < 0; }));
+  CHECK_EQ(calls, 3);
   CHECK_EQ(w.Text(), std::string("短的"));
+}
+
+TEST(ANewerFillMadeWhileTheOldTextGoesOutKeepsTheBox) {
+  NotepadWindow w;
+  RichEditBox box(w.box);
+  CHECK(box.SetContentInPieces(std::string(30000, 'o'), [] { return true; }));
+  // The newer fill runs from inside the older one's message processing, as a
+  // second click on "读取" does; the older one must then leave the box alone.
+  bool newerDone = false;
+  const bool older = box.SetContentInPieces(std::string(20000, 'x'), [&] {
+    if (!newerDone) newerDone = box.SetContentInPieces("新的内容", [] { return true; });
+    return !newerDone;
+  });
+  CHECK(!older);
+  CHECK(newerDone);
+  CHECK_EQ(w.Text(), std::string("新的内容"));
 }
 
 TEST(ReadingAnEmptyFileEmptiesTheBox) {
