@@ -47,7 +47,7 @@ DocumentReadResult Loaded(std::u16string_view text) {
   if (lines.size() > kMaxDocumentTextUnits) return Outcome(DocumentReadOutcome::kTooLarge);
   if (IsBlank(lines)) return Outcome(DocumentReadOutcome::kEmpty);
   DocumentReadResult result;
-  result.text.assign(lines.begin(), lines.end());
+  result.text = AsWide(lines);
   return result;
 }
 
@@ -81,8 +81,7 @@ DocumentReadResult ReadText(std::string_view bytes) {
     return text ? Loaded(*text) : Outcome(DocumentReadOutcome::kNeedsWord);
   }
   if (!IsTextIn(body, TextEncoding::kGbk)) return Outcome(DocumentReadOutcome::kNeedsWord);
-  const std::wstring wide = GbkToWide(body);
-  return Loaded(std::u16string(wide.begin(), wide.end()));
+  return Loaded(AsUtf16(GbkToWide(body)));
 }
 
 // Reads `count` bytes into `to`; 0 or the system's error. A file that has

@@ -27,8 +27,6 @@ bool StillCurrent(const SearchState& state, unsigned generation) {
          IsWindow(searchControls.answerBank) && !QuitRequested();
 }
 
-std::u16string Units(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
-
 // A box with the keyboard focus moves its caret with every request, which
 // under Wine makes each highlight tens of times slower: while a search sends
 // its requests, the box has no focus; it gets it when the search is done.
@@ -82,10 +80,10 @@ void LocalSearch() {
   {
     const std::wstring wide = box.WideContent();
     bank = BoxTextToGbk(wide);
-    bankUnits = Units(wide);
+    bankUnits = AsUtf16(wide);
   }
   const std::string question = GetWindowTextGbk(c.searchBox);
-  const std::u16string questionUnits = Units(GetWindowTextWide(c.searchBox));
+  const std::u16string questionUnits = AsUtf16(GetWindowTextWide(c.searchBox));
   // The record is used up here: only a search that completes leaves a new one.
   const BankRecord last = std::move(g.lastBank);
   g.lastBank = BankRecord{};

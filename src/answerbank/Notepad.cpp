@@ -90,20 +90,12 @@ void ShowStatus(const std::string& text) { SetWindowTextGbk(notepadControls.stat
 
 GbkCodec SystemGbk() {
   GbkCodec codec;
-  codec.decode = [](std::string_view gbk) {
-    const std::wstring wide = GbkToWide(gbk);
-    return std::u16string(wide.begin(), wide.end());
-  };
-  codec.encode = [](std::u16string_view text, size_t& missing) {
-    return WideToGbkCounting(std::wstring(text.begin(), text.end()), missing);
-  };
+  codec.decode = [](std::string_view gbk) { return AsUtf16(GbkToWide(gbk)); };
+  codec.encode = [](std::u16string_view text, size_t& missing) { return WideToGbkCounting(AsWide(text), missing); };
   return codec;
 }
 
-std::u16string BoxText() {
-  const std::wstring wide = RichEditBox(notepadControls.box).WideContent();
-  return std::u16string(wide.begin(), wide.end());
-}
+std::u16string BoxText() { return AsUtf16(RichEditBox(notepadControls.box).WideContent()); }
 
 }  // namespace
 
@@ -189,7 +181,7 @@ void ReadNote() {
   ThrottledPump pump(kPumpIntervalMs);
   const HWND box = notepadControls.box;
   const bool filled = RichEditBox(box).SetContentInPieces(
-      std::wstring(reading.text.begin(), reading.text.end()),
+      AsWide(reading.text),
       [&] { return pump.Tick() && IsWindow(box) && turn == mine; });
   // A newer operation has the box now, and the status line is its own.
   if (turn != mine) return;

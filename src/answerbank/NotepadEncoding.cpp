@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "answerbank/NotepadFile.h"
+#include "platform/Utf16.h"
 
 const char* const kSaveWhileReading = "读取尚未完成，没有保存";
 
@@ -34,16 +35,13 @@ std::u16string WithLineEnds(std::u16string_view crlfText, LineEnd end) {
   return out;
 }
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 // UTF-8 of a text whose lone surrogate halves, counted in `lost`, become U+FFFD.
 std::string Utf8Replacing(std::u16string_view text, size_t& lost) {
   std::u16string paired(text);
   for (size_t i = 0; i < paired.size(); ++i) {
     if (IsHighSurrogate(paired[i]) && i + 1 < paired.size() && IsLowSurrogate(paired[i + 1])) {
       ++i;
-    } else if (IsHighSurrogate(paired[i]) || IsLowSurrogate(paired[i])) {
+    } else if (IsSurrogate(paired[i])) {
       paired[i] = u'\xFFFD';
       ++lost;
     }

@@ -7,6 +7,7 @@
 
 #include "platform/Controls.h"
 #include "platform/Text.h"
+#include "platform/Utf16.h"
 
 std::string RichEditBox::Content() const { return BoxTextToGbk(WideContent()); }
 
@@ -79,7 +80,7 @@ bool RichEditBox::SetContentInPieces(const std::wstring& wide, const std::functi
     size_t end = std::min(wide.size(), start + static_cast<size_t>(kPieceUnits));
     // A piece never ends inside a CR LF pair (two line breaks would come of it)
     // or a surrogate pair.
-    if (end < wide.size() && (wide[end] == L'\n' || (wide[end] >= 0xDC00 && wide[end] <= 0xDFFF))) ++end;
+    if (end < wide.size() && (wide[end] == L'\n' || IsLowSurrogate(wide[end]))) ++end;
     const std::wstring piece = wide.substr(start, end - start);
     ReplaceRange(window_, 0x7FFFFFFF, 0x7FFFFFFF, piece.c_str());
     start = end;

@@ -1,5 +1,7 @@
 #include "answerbank/TextEncoding.h"
 
+#include "platform/Utf16.h"
+
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -9,6 +11,12 @@ constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 bool StartsWith(std::string_view bytes, std::string_view prefix) { return bytes.substr(0, prefix.size()) == prefix; }
 
 unsigned char At(std::string_view bytes, size_t i) { return static_cast<unsigned char>(bytes[i]); }
+
+// UTF-16 unit `k` of `bytes` in the byte order of `byteOrder` (kUtf16Le or kUtf16Be).
+char16_t Utf16UnitAt(std::string_view bytes, size_t k, TextEncoding byteOrder) {
+  const unsigned first = At(bytes, 2 * k), second = At(bytes, 2 * k + 1);
+  return static_cast<char16_t>(byteOrder == TextEncoding::kUtf16Be ? (first << 8) | second : (second << 8) | first);
+}
 
 // The well-formed UTF-8 sequence starting at `i`: its length, with its code
 // point in `codePoint`; 0 when the bytes there form none. The second byte's
@@ -48,9 +56,6 @@ size_t Utf8SequenceAt(std::string_view bytes, size_t i, char32_t& codePoint) {
   return length;
 }
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 // Whether every surrogate in `units` is one half of a pair in the right order.
 bool SurrogatesPaired(std::u16string_view units) {
   for (size_t i = 0; i < units.size(); ++i) {
@@ -85,18 +90,6 @@ Utf8Scan ScanUtf8(std::string_view bytes) {
   return scan;
 }
 
-bool IsGbkText(std::string_view bytes) {
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    const unsigned char byte = At(bytes, i);
-    if (byte == 0 || byte == 0xFF) return false;
-    if (byte < 0x81) continue;  // ASCII, or 0x80: the euro sign
-    if (i + 1 == bytes.size()) return false;
-    const unsigned char trail = At(bytes, ++i);
-    if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
-  }
-  return true;
-}
-
 bool HasNul(std::u16string_view units) { return units.find(u'\0') != std::u16string_view::npos; }
 
 }  // namespace
@@ -110,16 +103,7 @@ DetectedEncoding DetectEncoding(std::string_view bytes) {
 }
 
 bool IsTextIn(std::string_view body, TextEncoding encoding) {
-  switch (encoding) {
-    case TextEncoding::kGbk:
-      return IsGbkText(body);
-    case TextEncoding::kUtf8:
-      return body.find('\0') == std::string_view::npos && ScanUtf8(body).valid;
-    case TextEncoding::kUtf16Le:
-    case TextEncoding::kUtf16Be:
-      return DecodeUnicodeText(body, encoding).has_value();
-  }
-  return false;
+  return TextPrefixLength(body, encoding) == body.size();
 }
 
 size_t TextPrefixLength(std::string_view body, TextEncoding encoding) {
@@ -129,7 +113,7 @@ size_t TextPrefixLength(std::string_view body, TextEncoding encoding) {
       while (i < body.size()) {
         const unsigned char byte = At(body, i);
         if (byte == 0 || byte == 0xFF) break;
-        if (byte < 0x81) {
+        if (byte < 0x81) {  // ASCII, or 0x80: the euro sign
           ++i;
           continue;
         }
@@ -149,11 +133,7 @@ size_t TextPrefixLength(std::string_view body, TextEncoding encoding) {
       return i;
     case TextEncoding::kUtf16Le:
     case TextEncoding::kUtf16Be: {
-      const bool bigEndian = encoding == TextEncoding::kUtf16Be;
-      auto unitAt = [&](size_t k) {
-        const unsigned first = At(body, 2 * k), second = At(body, 2 * k + 1);
-        return static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
-      };
+      auto unitAt = [&](size_t k) { return Utf16UnitAt(body, k, encoding); };
       const size_t units = body.size() / 2;
       while (i < units) {
         const char16_t unit = unitAt(i);
@@ -210,7 +190,7 @@ std::optional<std::string> Utf16ToUtf8(std::u16string_view utf16) {
     char32_t codePoint = utf16[i];
     if (IsHighSurrogate(utf16[i])) {
       if (i + 1 == utf16.size() || !IsLowSurrogate(utf16[i + 1])) return std::nullopt;
-      codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (utf16[++i] - 0xDC00);
+      codePoint = CombineSurrogates(codePoint, utf16[++i]);
     } else if (IsLowSurrogate(utf16[i])) {
       return std::nullopt;
     }
@@ -235,12 +215,8 @@ std::optional<std::string> Utf16ToUtf8(std::u16string_view utf16) {
 
 std::optional<std::u16string> Utf16BytesToUnits(std::string_view bytes, TextEncoding byteOrder) {
   if (bytes.size() % 2 != 0) return std::nullopt;
-  const bool bigEndian = byteOrder == TextEncoding::kUtf16Be;
   std::u16string units(bytes.size() / 2, u'\0');
-  for (size_t i = 0; i < units.size(); ++i) {
-    const unsigned first = At(bytes, 2 * i), second = At(bytes, 2 * i + 1);
-    units[i] = static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
-  }
+  for (size_t i = 0; i < units.size(); ++i) units[i] = Utf16UnitAt(bytes, i, byteOrder);
   if (!SurrogatesPaired(units)) return std::nullopt;
   return units;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/Utf16.h"
+
 namespace {
 
 // ---- The folding table: everything the tolerant search treats as equal. ----
@@ -40,9 +42,6 @@ constexpr FoldRow kPunctuation[] = {
 
 // ---- end of the table ----
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 }  // namespace
 
 char32_t FoldCharacter(char32_t c) {
@@ -63,7 +62,7 @@ bool BoxCharacterReader::Next(BoxCharacter& character) {
   const bool pairFollows = unit_ + 1 < text_.size();
   character.start = position_;
   if (IsHighSurrogate(unit) && pairFollows && IsLowSurrogate(text_[unit_ + 1])) {
-    character.codePoint = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text_[unit_ + 1] - 0xDC00);
+    character.codePoint = CombineSurrogates(unit, text_[unit_ + 1]);
     unit_ += 2;
     position_ += 2;
   } else {

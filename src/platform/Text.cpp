@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/Utf16.h"
+
 std::wstring GbkToWide(std::string_view gbk) {
   if (gbk.empty()) return {};
   const int length = static_cast<int>(gbk.size());
@@ -27,15 +29,12 @@ std::string BoxTextToGbk(std::wstring_view wide) {
   // pair differs between systems.
   std::wstring units(wide);
   for (wchar_t& unit : units) {
-    if (unit >= 0xD800 && unit <= 0xDFFF) unit = L'?';
+    if (IsSurrogate(unit)) unit = L'?';
   }
   return WideToGbk(units);
 }
 
 namespace {
-
-bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // GBK of `wide` with '?' for what it lacks; whether anything was lacking.
 std::string StrictGbk(std::wstring_view wide, bool& lacking) {
@@ -58,7 +57,7 @@ std::string WideToGbkCounting(std::wstring_view wide, size_t& missing) {
   std::wstring units;
   units.reserve(wide.size());
   for (size_t i = 0; i < wide.size(); ++i) {
-    if (IsHighSurrogate(wide[i]) || IsLowSurrogate(wide[i])) {
+    if (IsSurrogate(wide[i])) {
       if (IsHighSurrogate(wide[i]) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1])) ++i;
       units += L'?';
       ++missing;

@@ -19,3 +19,8 @@ std::string BoxTextToGbk(std::wstring_view wide);
 // surrogate pair or a lone half of one included, becomes one '?' and is
 // counted in `missing`.
 std::string WideToGbkCounting(std::wstring_view wide, size_t& missing);
+
+// The same UTF-16 units as the other type: wchar_t at the Windows boundary,
+// char16_t in the platform-free code (where wchar_t is 32 bits wide).
+inline std::u16string AsUtf16(std::wstring_view wide) { return std::u16string(wide.begin(), wide.end()); }
+inline std::wstring AsWide(std::u16string_view units) { return std::wstring(units.begin(), units.end()); }
