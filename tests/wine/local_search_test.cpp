@@ -16,6 +16,7 @@
 #include "answerbank/StandardFormatting.h"
 #include "app/Globals.h"
 #include "check.h"
+#include "clipboard_support.h"
 #include "test_window.h"
 #include "platform/Clipboard.h"
 #include "platform/Controls.h"
@@ -401,13 +402,7 @@ void PressWithControl(HWND box, UINT key, bool unseen = false) {
 void PutRichText(HWND owner, const char* rtf) {
   ClipboardOpening clipboard(owner);
   REQUIRE(clipboard.IsOpen() && EmptyClipboard());
-  GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, std::strlen(rtf) + 1));
-  {
-    GlobalLockGuard lock(memory.Get());
-    std::memcpy(lock.Data(), rtf, std::strlen(rtf) + 1);
-  }
-  REQUIRE(SetClipboardData(RegisterClipboardFormatW(L"Rich Text Format"), memory.Get()));
-  memory.Release();
+  REQUIRE(PutClipboardBytes(RegisterClipboardFormatW(L"Rich Text Format"), rtf, std::strlen(rtf) + 1));
 }
 
 void ApplyGreen(HWND box, long start, long length) {
