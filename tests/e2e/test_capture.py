@@ -12,8 +12,8 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import (ROOT, Config, Image, ProbeError, TavrelTestCase, controls_by_id, is_reddish, kill_group,
-                     rect_tuple, run_probe, screenshot, wait_for, wine_command, wine_env,
+from harness import (ROOT, Config, Image, ProbeError, TavrelTestCase, controls_by_id, hex_utf8, is_reddish,
+                     kill_group, rect_tuple, run_probe, screenshot, wait_for, wine_command, wine_env,
                      windows_path)
 from test_search import actual_runs, expected_runs, occurrences, rich_units
 
@@ -36,10 +36,6 @@ BANK = ("第1题：光合作用 photosynthesis 答案\r\n"
         "解析：植物利用光能。\r\n"
         "第2题：再问一次 光合作用 photosynthesis 答案 完")
 MARKER = "原来的问题"  # in the search box before a drag that must capture nothing
-
-
-def hex_utf8(text):
-    return text.encode("utf-8").hex()
 
 
 # ------------------------------------------------------------------ the clipboard the user had

@@ -11,8 +11,9 @@ import time
 import unittest
 
 import window_table as W
-from harness import ProbeError, TavrelTestCase, kill_group, run_probe, wait_for, wine_command, wine_env
-from test_capture import IE_MODE, MARKER, NOTEPAD_RECT, drag, hex_utf8, prefix_dir, rest_at, xdotool
+from harness import (ProbeError, TavrelTestCase, hex_utf8, kill_group, run_probe, wait_for, wine_command,
+                     wine_env)
+from test_capture import IE_MODE, MARKER, NOTEPAD_RECT, drag, prefix_dir, rest_at, xdotool
 
 PRIVATE = "用户剪贴板里的私人内容"
 BANK = "第1题：光合作用 答案\r\n第2题：叶绿体 选择"

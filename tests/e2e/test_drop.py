@@ -12,8 +12,8 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import (Config, TavrelTestCase, rect_tuple, run_probe, run_windows_program, screenshot, wait_for,
-                     windows_path)
+from harness import (Config, TavrelTestCase, hex_utf8, rect_tuple, run_probe, run_windows_program, screenshot,
+                     wait_for, windows_path)
 from test_capture import clipboard_content, put_original_clipboard
 
 LOCAL_SEARCH_PAGE = 1
@@ -22,10 +22,6 @@ IDLE_STATUS = W.BY_ID[W.STATUS_LABEL].text
 BANK = "我的答案库：第一题 A"
 STATUS_MARK = "（导入之前）"  # in the status line before a drop: the import's status replaces it
 ANSWERS = "第一题：下列选项中正确的是 A\r\n第二题：答案 B（全角括号）\r\nThe end."
-
-
-def hex_utf8(text):
-    return text.encode("utf-8").hex()
 
 
 def standin_folder():

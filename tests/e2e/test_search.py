@@ -3,8 +3,8 @@
 import unittest
 
 import window_table as W
-from harness import (Config, Image, TavrelTestCase, click_screen, controls_by_id, is_dark, is_reddish,
-                     park_pointer, rect_tuple, screenshot, wait_for)
+from harness import (Config, Image, TavrelTestCase, click_screen, controls_by_id, hex_utf8, is_dark,
+                     is_reddish, park_pointer, rect_tuple, screenshot, wait_for)
 
 RED = 0x0000FF
 BLACK = 0x000000
@@ -55,10 +55,6 @@ def expected_runs(length, red):
 def actual_runs(formats):
     return [(r["from"], r["to"], r["color"], r["face"], r["height"], r["offset"], r["effects"])
             for r in formats["runs"]]
-
-
-def hex_utf8(text):
-    return text.encode("utf-8").hex()
 
 
 class SearchTest(TavrelTestCase):
