@@ -57,7 +57,8 @@ def actual_runs(formats):
             for r in formats["runs"]]
 
 
-class SearchTest(TavrelTestCase):
+class SearchSteps:
+    """Steps of a local search scenario, shared by the exact and the tolerant search tests."""
 
     def open_search_page(self, app, dump):
         item = dump["tab"]["items"][1]["screen_rect"]
@@ -92,6 +93,16 @@ class SearchTest(TavrelTestCase):
         self.assertEqual(actual_runs(formats), expected_runs(length, red),
                          "character formats of the answer bank (from, to, colour, face, height, offset, "
                          "effects); text %r" % formats["text"])
+
+    def search_again(self, app, word):
+        """A second search over the text already in the answer bank."""
+        app.probe("settext", W.SEARCH_BOX, "--hex", hex_utf8(word))
+        app.probe("press", W.SEARCH_BUTTON)
+        return wait_for(lambda: app.probe("gettext", W.STATUS_LABEL)["text"],
+                        lambda t: t != W.SEARCHING and t.startswith("搜索完毕"))
+
+
+class SearchTest(SearchSteps, TavrelTestCase):
 
     def test_two_occurrences_and_navigation(self):
         app, dump = self.start_program()
@@ -183,13 +194,6 @@ class SearchTest(TavrelTestCase):
         self.assertEqual(status, W.found_report(1), "status label after the second search")
         self.check_formats(app, bank, occurrences(bank, "问题"))
         self.close_program(app)
-
-    def search_again(self, app, word):
-        """A second search over the text already in the answer bank."""
-        app.probe("settext", W.SEARCH_BOX, "--hex", hex_utf8(word))
-        app.probe("press", W.SEARCH_BUTTON)
-        return wait_for(lambda: app.probe("gettext", W.STATUS_LABEL)["text"],
-                        lambda t: t != W.SEARCHING and t.startswith("搜索完毕"))
 
 
 if __name__ == "__main__":
