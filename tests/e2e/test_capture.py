@@ -117,28 +117,42 @@ class Notepad:
         self.process = None
         self.folder = None
 
-    def start(self):
+    @classmethod
+    def started(cls):
+        """A notepad after start(); one that failed to start is stopped again."""
+        notepad = cls()
+        try:
+            return notepad.start()
+        except BaseException:
+            notepad.stop()
+            raise
+
+    def launch(self, *args):
+        """Starts notepad with the arguments and puts its window at NOTEPAD_RECT."""
         # The first Wine call of a run may have to create the prefix, notepad with it.
         run_probe("list", timeout=300)
         exe = prefix_dir() / "drive_c" / "windows" / "system32" / "notepad.exe"
         if not exe.is_file():
             raise AssertionError("no notepad in the Wine prefix: %s" % exe)
-        self.folder = tempfile.TemporaryDirectory(prefix="tavrel-e2e-")
-        path = Path(self.folder.name) / "题目.txt"
-        # UTF-16 with a byte-order mark reads the same under every ANSI code page.
-        path.write_bytes(b"\xff\xfe" + "\r\n".join(NOTEPAD_LINES + [""]).encode("utf-16-le"))
-        self.process = subprocess.Popen(wine_command(exe, windows_path(path)),
+        self.process = subprocess.Popen(wine_command(exe, *args),
                                         env=wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL, start_new_session=True)
         deadline = time.monotonic() + 60
         while True:
             try:
                 run_probe("window", "Notepad", *NOTEPAD_RECT)
-                break
+                return
             except ProbeError:
                 if self.process.poll() is not None or time.monotonic() > deadline:
                     raise AssertionError("notepad did not show its window (exit %s)" % self.process.poll())
                 time.sleep(0.3)
+
+    def start(self):
+        self.folder = tempfile.TemporaryDirectory(prefix="tavrel-e2e-")
+        path = Path(self.folder.name) / "题目.txt"
+        # UTF-16 with a byte-order mark reads the same under every ANSI code page.
+        path.write_bytes(b"\xff\xfe" + "\r\n".join(NOTEPAD_LINES + [""]).encode("utf-16-le"))
+        self.launch(windows_path(path))
         # The window stays where it was put, so its geometry is read once.
         edit = self.edit(self.info())
         if edit["text"].split("\r\n")[:len(NOTEPAD_LINES)] != NOTEPAD_LINES:
@@ -217,12 +231,7 @@ class CaptureTest(TavrelTestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.notepad = Notepad()
-        try:
-            cls.notepad.start()
-        except BaseException:
-            cls.notepad.stop()
-            raise
+        cls.notepad = Notepad.started()
 
     @classmethod
     def tearDownClass(cls):
