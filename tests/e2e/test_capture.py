@@ -102,6 +102,12 @@ def clipboard_content(dump):
     return sorted(({k: f[k] for k in keep if k in f} for f in dump["formats"]), key=lambda f: f["id"])
 
 
+def assert_same_clipboard(test, after, before, what):
+    """The dump `after` holds the formats of `before`, each with the same data; a difference names its format."""
+    test.assertEqual({f["id"]: f for f in clipboard_content(after)}, {f["id"]: f for f in clipboard_content(before)},
+                     "clipboard formats and their data %s" % what)
+
+
 # ------------------------------------------------------------------ notepad
 
 def prefix_dir():
@@ -270,9 +276,7 @@ class CaptureTest(TavrelTestCase):
         if clipboard_content(after) != clipboard_content(before):
             time.sleep(2.0)
             after = run_probe("clipdump")
-        want, got = clipboard_content(before), clipboard_content(after)
-        self.assertEqual({f["id"]: f for f in got}, {f["id"]: f for f in want},
-                         "clipboard formats and their data %s" % what)
+        assert_same_clipboard(self, after, before, what)
         return after
 
     def check_local_search(self, app, word):

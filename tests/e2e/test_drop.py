@@ -14,7 +14,7 @@ from pathlib import Path
 import window_table as W
 from harness import (Config, TavrelTestCase, hex_utf8, rect_tuple, run_probe, run_windows_program, screenshot,
                      wait_for, windows_path)
-from test_capture import clipboard_content, put_original_clipboard
+from test_capture import assert_same_clipboard, clipboard_content, put_original_clipboard
 
 LOCAL_SEARCH_PAGE = 1
 WAITING = "正在载入拖入的文档，请稍后……"
@@ -80,8 +80,7 @@ class DropScenario(TavrelTestCase):
         """Every format the user had, with its bytes, once the import is over."""
         after = wait_for(lambda: run_probe("clipdump"), lambda d: clipboard_content(d) == clipboard_content(before),
                          timeout=5, interval=0.5)
-        self.assertEqual({f["id"]: f for f in clipboard_content(after)},
-                         {f["id"]: f for f in clipboard_content(before)}, "clipboard formats and data %s" % what)
+        assert_same_clipboard(self, after, before, what)
 
     def check_standard_format(self, app, what):
         formats = app.probe("formats", W.ANSWER_BANK)
