@@ -124,6 +124,11 @@ def run_probe(*args, pid=None, timeout=30):
         raise ProbeError("probe %s printed no JSON: %r (stderr %r)" % (" ".join(words), out, err[-2000:]))
 
 
+def hex_utf8(text):
+    """A text as the probe's --hex takes it: its UTF-8 bytes in hex."""
+    return text.encode("utf-8").hex()
+
+
 def wait_for(read, done, timeout=10.0, interval=0.2):
     """Calls read() until done(value) holds or the time-out passes; returns the last value.
 
@@ -360,3 +365,7 @@ def controls_by_id(dump):
 
 def rect_tuple(rect):
     return (rect["left"], rect["top"], rect["width"], rect["height"])
+
+
+def centre(rect):
+    return rect["left"] + rect["width"] // 2, rect["top"] + rect["height"] // 2

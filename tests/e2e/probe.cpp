@@ -676,6 +676,27 @@ int CmdSetSelection(const Args& args) {
     return 0;
 }
 
+// The format of the box's selection as a whole, read through `fmt`: remote
+// memory for one CHARFORMATW in the box's process.
+CHARFORMATW SelectionFormat(HWND box, const RemoteMemory& fmt) {
+    CHARFORMATW cf{};
+    cf.cbSize = sizeof cf;
+    if (!fmt.write(&cf, sizeof cf)) fail(4, "writing CHARFORMATW");
+    Send(box, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(fmt.get()));
+    if (!fmt.read(&cf, sizeof cf)) fail(4, "reading CHARFORMATW");
+    return cf;
+}
+
+// The fields both format commands report for the range from..to.
+Json FormatJson(long from, long to, const CHARFORMATW& cf) {
+    return Json().num("from", from).num("to", to)
+        .num("color", static_cast<unsigned long>(cf.crTextColor))
+        .str("face", cf.szFaceName).num("height", cf.yHeight)
+        .num("effects", static_cast<unsigned long>(cf.dwEffects))
+        .num("mask", static_cast<unsigned long>(cf.dwMask))
+        .num("offset", cf.yOffset);
+}
+
 // Reads the format of one character at a time: a selection spanning several
 // formats reports only the parts they share, which would hide a wrong colour.
 int CmdFormats(const Args& args) {
@@ -703,11 +724,7 @@ int CmdFormats(const Args& args) {
         CHARRANGE cr{i, i + 1};
         if (!sel.write(&cr, sizeof cr)) fail(4, "writing CHARRANGE");
         Send(box, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(sel.get()));
-        CHARFORMATW cf{};
-        cf.cbSize = sizeof cf;
-        if (!fmt.write(&cf, sizeof cf)) fail(4, "writing CHARFORMATW");
-        Send(box, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(fmt.get()));
-        if (!fmt.read(&cf, sizeof cf)) fail(4, "reading CHARFORMATW");
+        const CHARFORMATW cf = SelectionFormat(box, fmt);
         wchar_t ch = static_cast<size_t>(i) < text.size() ? text[static_cast<size_t>(i)] : L'\0';
         if (!runs.empty() && runs.back().to == i && same(runs.back().cf, cf)) {
             runs.back().to = i + 1;
@@ -720,13 +737,7 @@ int CmdFormats(const Args& args) {
 
     std::vector<std::string> items;
     for (const Run& r : runs) {
-        items.push_back(Json().num("from", r.from).num("to", r.to)
-                            .num("color", static_cast<unsigned long>(r.cf.crTextColor))
-                            .str("face", r.cf.szFaceName).num("height", r.cf.yHeight)
-                            .num("effects", static_cast<unsigned long>(r.cf.dwEffects))
-                            .num("mask", static_cast<unsigned long>(r.cf.dwMask))
-                            .num("offset", r.cf.yOffset).num("charset", r.cf.bCharSet)
-                            .str("text", r.text).text());
+        items.push_back(FormatJson(r.from, r.to, r.cf).num("charset", r.cf.bCharSet).str("text", r.text).text());
     }
     CHARRANGE after = GetSelection(t, box);
     Print(Json().num("length", n).str("text", text).add("selection", SelectionJson(after))
@@ -750,17 +761,7 @@ int CmdRangeFormats(const Args& args) {
     for (int i = 3; i + 1 < args.size(); i += 2) {
         const long from = ParseInt(args[i], "from"), to = ParseInt(args[i + 1], "to");
         SetSelection(t, box, CHARRANGE{from, to});
-        CHARFORMATW cf{};
-        cf.cbSize = sizeof cf;
-        if (!fmt.write(&cf, sizeof cf)) fail(4, "writing CHARFORMATW");
-        Send(box, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(fmt.get()));
-        if (!fmt.read(&cf, sizeof cf)) fail(4, "reading CHARFORMATW");
-        items.push_back(Json().num("from", from).num("to", to)
-                            .num("color", static_cast<unsigned long>(cf.crTextColor))
-                            .str("face", cf.szFaceName).num("height", cf.yHeight)
-                            .num("effects", static_cast<unsigned long>(cf.dwEffects))
-                            .num("mask", static_cast<unsigned long>(cf.dwMask))
-                            .num("offset", cf.yOffset).text());
+        items.push_back(FormatJson(from, to, SelectionFormat(box, fmt)).text());
     }
     SetSelection(t, box, saved);
     Print(JsonArray(items));

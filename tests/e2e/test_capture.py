@@ -12,8 +12,8 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import (ROOT, Config, Image, ProbeError, TavrelTestCase, controls_by_id, is_reddish, kill_group,
-                     rect_tuple, run_probe, screenshot, wait_for, wine_command, wine_env,
+from harness import (ROOT, Config, Image, ProbeError, TavrelTestCase, controls_by_id, hex_utf8, is_reddish,
+                     kill_group, rect_tuple, run_probe, screenshot, wait_for, wine_command, wine_env,
                      windows_path)
 from test_search import actual_runs, expected_runs, occurrences, rich_units
 
@@ -36,10 +36,6 @@ BANK = ("第1题：光合作用 photosynthesis 答案\r\n"
         "解析：植物利用光能。\r\n"
         "第2题：再问一次 光合作用 photosynthesis 答案 完")
 MARKER = "原来的问题"  # in the search box before a drag that must capture nothing
-
-
-def hex_utf8(text):
-    return text.encode("utf-8").hex()
 
 
 # ------------------------------------------------------------------ the clipboard the user had
@@ -106,6 +102,12 @@ def clipboard_content(dump):
     return sorted(({k: f[k] for k in keep if k in f} for f in dump["formats"]), key=lambda f: f["id"])
 
 
+def assert_same_clipboard(test, after, before, what):
+    """The dump `after` holds the formats of `before`, each with the same data; a difference names its format."""
+    test.assertEqual({f["id"]: f for f in clipboard_content(after)}, {f["id"]: f for f in clipboard_content(before)},
+                     "clipboard formats and their data %s" % what)
+
+
 # ------------------------------------------------------------------ notepad
 
 def prefix_dir():
@@ -121,28 +123,42 @@ class Notepad:
         self.process = None
         self.folder = None
 
-    def start(self):
+    @classmethod
+    def started(cls):
+        """A notepad after start(); one that failed to start is stopped again."""
+        notepad = cls()
+        try:
+            return notepad.start()
+        except BaseException:
+            notepad.stop()
+            raise
+
+    def launch(self, *args):
+        """Starts notepad with the arguments and puts its window at NOTEPAD_RECT."""
         # The first Wine call of a run may have to create the prefix, notepad with it.
         run_probe("list", timeout=300)
         exe = prefix_dir() / "drive_c" / "windows" / "system32" / "notepad.exe"
         if not exe.is_file():
             raise AssertionError("no notepad in the Wine prefix: %s" % exe)
-        self.folder = tempfile.TemporaryDirectory(prefix="tavrel-e2e-")
-        path = Path(self.folder.name) / "题目.txt"
-        # UTF-16 with a byte-order mark reads the same under every ANSI code page.
-        path.write_bytes(b"\xff\xfe" + "\r\n".join(NOTEPAD_LINES + [""]).encode("utf-16-le"))
-        self.process = subprocess.Popen(wine_command(exe, windows_path(path)),
+        self.process = subprocess.Popen(wine_command(exe, *args),
                                         env=wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL, start_new_session=True)
         deadline = time.monotonic() + 60
         while True:
             try:
                 run_probe("window", "Notepad", *NOTEPAD_RECT)
-                break
+                return
             except ProbeError:
                 if self.process.poll() is not None or time.monotonic() > deadline:
                     raise AssertionError("notepad did not show its window (exit %s)" % self.process.poll())
                 time.sleep(0.3)
+
+    def start(self):
+        self.folder = tempfile.TemporaryDirectory(prefix="tavrel-e2e-")
+        path = Path(self.folder.name) / "题目.txt"
+        # UTF-16 with a byte-order mark reads the same under every ANSI code page.
+        path.write_bytes(b"\xff\xfe" + "\r\n".join(NOTEPAD_LINES + [""]).encode("utf-16-le"))
+        self.launch(windows_path(path))
         # The window stays where it was put, so its geometry is read once.
         edit = self.edit(self.info())
         if edit["text"].split("\r\n")[:len(NOTEPAD_LINES)] != NOTEPAD_LINES:
@@ -221,12 +237,7 @@ class CaptureTest(TavrelTestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.notepad = Notepad()
-        try:
-            cls.notepad.start()
-        except BaseException:
-            cls.notepad.stop()
-            raise
+        cls.notepad = Notepad.started()
 
     @classmethod
     def tearDownClass(cls):
@@ -265,9 +276,7 @@ class CaptureTest(TavrelTestCase):
         if clipboard_content(after) != clipboard_content(before):
             time.sleep(2.0)
             after = run_probe("clipdump")
-        want, got = clipboard_content(before), clipboard_content(after)
-        self.assertEqual({f["id"]: f for f in got}, {f["id"]: f for f in want},
-                         "clipboard formats and their data %s" % what)
+        assert_same_clipboard(self, after, before, what)
         return after
 
     def check_local_search(self, app, word):

@@ -5,49 +5,30 @@ address and the status line stay as they were, the main window is not raised,
 and the clipboard is untouched. The same drag over text then does capture, so
 the capture was armed all along."""
 
-import subprocess
-import tempfile
 import time
 import unittest
 
 import window_table as W
-from harness import ProbeError, TavrelTestCase, kill_group, run_probe, wait_for, wine_command, wine_env
-from test_capture import IE_MODE, MARKER, NOTEPAD_RECT, drag, hex_utf8, prefix_dir, rest_at, xdotool
+from harness import TavrelTestCase, hex_utf8, run_probe, wait_for
+from test_capture import IE_MODE, MARKER, Notepad, drag, rest_at, xdotool
 
 PRIVATE = "用户剪贴板里的私人内容"
 BANK = "第1题：光合作用 答案\r\n第2题：叶绿体 选择"
 TYPED = "control line 42"
 
 
-class EmptyNotepad:
+class EmptyNotepad(Notepad):
     """Wine's notepad with nothing in it, beside the main window."""
 
-    def __init__(self):
-        self.process = None
-
     def start(self):
-        run_probe("list", timeout=300)
-        exe = prefix_dir() / "drive_c" / "windows" / "system32" / "notepad.exe"
-        self.process = subprocess.Popen(wine_command(exe), env=wine_env(), stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
-        deadline = time.monotonic() + 60
-        while True:
-            try:
-                run_probe("window", "Notepad", *NOTEPAD_RECT)
-                return self
-            except ProbeError:
-                if self.process.poll() is not None or time.monotonic() > deadline:
-                    raise AssertionError("notepad did not show its window (exit %s)" % self.process.poll())
-                time.sleep(0.3)
+        self.launch()
+        self.edit_rect = self.edit()[0]["screen_rect"]
+        return self
 
-    def stop(self):
-        if self.process and self.process.poll() is None:
-            kill_group(self.process)
-
-    @staticmethod
-    def edit():
-        info = run_probe("window", "Notepad")
-        return next(c for c in info["children"] if c["class"].lower() == "edit"), info["foreground"]
+    def edit(self):
+        """(the edit area, whether notepad is the foreground window)."""
+        info = self.info()
+        return Notepad.edit(info), info["foreground"]
 
     def drag_points(self):
         """Across the first line of the edit area: empty at first, later the typed text."""
@@ -55,21 +36,12 @@ class EmptyNotepad:
         y = rect["top"] + 12
         return (rect["left"] + 3, y), (rect["left"] + rect["width"] - 40, y)
 
-    def rest_point(self):
-        rect = self.edit()[0]["screen_rect"]
-        return rect["left"] + rect["width"] // 2, rect["top"] + rect["height"] - 30
-
 
 class CaptureCopiedNothingTest(TavrelTestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.notepad = EmptyNotepad()
-        try:
-            cls.notepad.start()
-        except BaseException:
-            cls.notepad.stop()
-            raise
+        cls.notepad = EmptyNotepad.started()
 
     @classmethod
     def tearDownClass(cls):

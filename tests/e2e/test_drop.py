@@ -12,9 +12,9 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import (Config, TavrelTestCase, rect_tuple, run_probe, run_windows_program, screenshot, wait_for,
-                     windows_path)
-from test_capture import clipboard_content, put_original_clipboard
+from harness import (Config, TavrelTestCase, hex_utf8, rect_tuple, run_probe, run_windows_program, screenshot,
+                     wait_for, windows_path)
+from test_capture import assert_same_clipboard, clipboard_content, put_original_clipboard
 
 LOCAL_SEARCH_PAGE = 1
 WAITING = "正在载入拖入的文档，请稍后……"
@@ -22,10 +22,6 @@ IDLE_STATUS = W.BY_ID[W.STATUS_LABEL].text
 BANK = "我的答案库：第一题 A"
 STATUS_MARK = "（导入之前）"  # in the status line before a drop: the import's status replaces it
 ANSWERS = "第一题：下列选项中正确的是 A\r\n第二题：答案 B（全角括号）\r\nThe end."
-
-
-def hex_utf8(text):
-    return text.encode("utf-8").hex()
 
 
 def standin_folder():
@@ -84,8 +80,7 @@ class DropScenario(TavrelTestCase):
         """Every format the user had, with its bytes, once the import is over."""
         after = wait_for(lambda: run_probe("clipdump"), lambda d: clipboard_content(d) == clipboard_content(before),
                          timeout=5, interval=0.5)
-        self.assertEqual({f["id"]: f for f in clipboard_content(after)},
-                         {f["id"]: f for f in clipboard_content(before)}, "clipboard formats and data %s" % what)
+        assert_same_clipboard(self, after, before, what)
 
     def check_standard_format(self, app, what):
         formats = app.probe("formats", W.ANSWER_BANK)

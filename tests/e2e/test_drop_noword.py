@@ -11,9 +11,9 @@ import unittest
 import zipfile
 
 import window_table as W
-from harness import wait_for
+from harness import hex_utf8, wait_for
 from test_capture import put_original_clipboard
-from test_drop import BANK, IDLE_STATUS, LOCAL_SEARCH_PAGE, DropScenario, hex_utf8, register_standin
+from test_drop import BANK, IDLE_STATUS, LOCAL_SEARCH_PAGE, DropScenario, register_standin
 
 ANSWERS = "第一题：答案 A\r\n第二题：答案 B（全角括号）\r\nThe end."
 

@@ -12,8 +12,8 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import (Config, TavrelTestCase, click_screen, controls_by_id, park_pointer, rect_tuple, run_probe,
-                     screenshot, wait_for)
+from harness import (Config, TavrelTestCase, centre, click_screen, controls_by_id, hex_utf8, park_pointer,
+                     rect_tuple, run_probe, screenshot, wait_for)
 
 ANSWER_PAGE = 1
 NOTEPAD_PAGE = 4
@@ -23,10 +23,6 @@ BOX = W.NOTEPAD
 FILE_NAME = "我的文件.txt"
 
 TEXT = "第一题：答案 A\r\n第二题：答案 B（全角）\r\nEnd."
-
-
-def hex_utf8(text):
-    return text.encode("utf-8").hex()
 
 
 class NotepadTest(TavrelTestCase):
@@ -129,8 +125,7 @@ class NotepadTest(TavrelTestCase):
         # The notepad last: its text is saved at the end.
         for page, box in ((ANSWER_PAGE, W.ANSWER_BANK), (NOTEPAD_PAGE, BOX)):
             with self.subTest(box=box):
-                item = dump["tab"]["items"][page]["screen_rect"]
-                click_screen(item["left"] + item["width"] // 2, item["top"] + item["height"] // 2)
+                click_screen(*centre(dump["tab"]["items"][page]["screen_rect"]))
                 wait_for(app.dump, lambda d: d["tab"]["current"] == page)
                 r = controls_by_id(dump)[box]["screen_rect"]
                 click_screen(r["left"] + 40, r["top"] + 20)
@@ -174,8 +169,7 @@ class NotepadTest(TavrelTestCase):
         app, dump = self.start()
         data = "".join("第%d题：答案在这一行\r\n" % i for i in range(8000)).encode("gbk")
         self.file.write_bytes(data)
-        r = controls_by_id(dump)[READ]["screen_rect"]
-        x, y = r["left"] + r["width"] // 2, r["top"] + r["height"] // 2
+        x, y = centre(controls_by_id(dump)[READ]["screen_rect"])
         subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", "2", "--delay", "150", "1"],
                        check=True, timeout=20)
         park_pointer()
@@ -185,11 +179,11 @@ class NotepadTest(TavrelTestCase):
         # a read fills the box: the first save that succeeds comes after both.
         # (A refusal may be overwritten at once by the second read's own
         # "读取成功": that asks for another click too.)
-        r = controls_by_id(dump)[SAVE]["screen_rect"]
+        save = centre(controls_by_id(dump)[SAVE]["screen_rect"])
         status = None
         for _ in range(30):
             app.probe("settext", STATUS, "-")  # so that each answer is seen anew
-            click_screen(r["left"] + r["width"] // 2, r["top"] + r["height"] // 2)
+            click_screen(*save)
             park_pointer()
             status = wait_for(lambda: app.probe("gettext", STATUS)["text"], lambda t: t != "-", timeout=60)
             if status == "保存成功":

@@ -8,7 +8,8 @@ import time
 import unittest
 
 import window_table as W
-from harness import TavrelTestCase, click_screen, controls_by_id, park_pointer, run_probe, wait_for
+from harness import (TavrelTestCase, centre, click_screen, controls_by_id, hex_utf8, park_pointer, run_probe,
+                     wait_for)
 
 TOPMOST_BOX = 1002      # 选择框1 "自动置顶"
 TRANSPARENT_BOX = 1003  # 选择框2 "窗口透明"
@@ -43,17 +44,9 @@ def engine_url(box, text):
     return prefix + escaped.decode("gbk")
 
 
-def hex_utf8(text):
-    return text.encode("utf-8").hex()
-
-
 def press_keys(*keys):
     """Real key presses, to whichever window has the keyboard focus."""
     subprocess.run(["xdotool", "key", "--delay", "60", *keys], check=True, timeout=20)
-
-
-def centre(rect):
-    return rect["left"] + rect["width"] // 2, rect["top"] + rect["height"] // 2
 
 
 class OptionsTestCase(TavrelTestCase):

@@ -3,8 +3,8 @@
 import unittest
 
 import window_table as W
-from harness import (Config, Image, TavrelTestCase, click_screen, controls_by_id, is_dark, is_reddish,
-                     park_pointer, rect_tuple, screenshot, wait_for)
+from harness import (Config, Image, TavrelTestCase, click_screen, controls_by_id, hex_utf8, is_dark,
+                     is_reddish, park_pointer, rect_tuple, screenshot, wait_for)
 
 RED = 0x0000FF
 BLACK = 0x000000
@@ -57,11 +57,8 @@ def actual_runs(formats):
             for r in formats["runs"]]
 
 
-def hex_utf8(text):
-    return text.encode("utf-8").hex()
-
-
-class SearchTest(TavrelTestCase):
+class SearchSteps:
+    """Steps of a local search scenario, shared by the exact and the tolerant search tests."""
 
     def open_search_page(self, app, dump):
         item = dump["tab"]["items"][1]["screen_rect"]
@@ -96,6 +93,16 @@ class SearchTest(TavrelTestCase):
         self.assertEqual(actual_runs(formats), expected_runs(length, red),
                          "character formats of the answer bank (from, to, colour, face, height, offset, "
                          "effects); text %r" % formats["text"])
+
+    def search_again(self, app, word):
+        """A second search over the text already in the answer bank."""
+        app.probe("settext", W.SEARCH_BOX, "--hex", hex_utf8(word))
+        app.probe("press", W.SEARCH_BUTTON)
+        return wait_for(lambda: app.probe("gettext", W.STATUS_LABEL)["text"],
+                        lambda t: t != W.SEARCHING and t.startswith("搜索完毕"))
+
+
+class SearchTest(SearchSteps, TavrelTestCase):
 
     def test_two_occurrences_and_navigation(self):
         app, dump = self.start_program()
@@ -187,13 +194,6 @@ class SearchTest(TavrelTestCase):
         self.assertEqual(status, W.found_report(1), "status label after the second search")
         self.check_formats(app, bank, occurrences(bank, "问题"))
         self.close_program(app)
-
-    def search_again(self, app, word):
-        """A second search over the text already in the answer bank."""
-        app.probe("settext", W.SEARCH_BOX, "--hex", hex_utf8(word))
-        app.probe("press", W.SEARCH_BUTTON)
-        return wait_for(lambda: app.probe("gettext", W.STATUS_LABEL)["text"],
-                        lambda t: t != W.SEARCHING and t.startswith("搜索完毕"))
 
 
 if __name__ == "__main__":

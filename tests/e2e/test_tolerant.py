@@ -55,13 +55,7 @@ def large_bank():
     return "".join(lines)
 
 
-class TolerantSearchTest(TavrelTestCase):
-    open_search_page = S.SearchTest.open_search_page
-    search = S.SearchTest.search
-    search_again = S.SearchTest.search_again
-    selection = S.SearchTest.selection
-    press_and_select = S.SearchTest.press_and_select
-    check_formats = S.SearchTest.check_formats
+class TolerantSearchTest(S.SearchSteps, TavrelTestCase):
 
     def check_range_formats(self, app, text, red):
         """The whole text in the standard format but the `red` ranges, checked range by range."""

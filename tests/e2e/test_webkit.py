@@ -22,9 +22,9 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import Config, Image, TavrelTestCase, click_screen, controls_by_id, park_pointer, rect_tuple, \
-    screenshot, wait_for, windows_path
-from test_options import BAIDU_BOX, ENGINE_BOXES, SO360_BOX, engine_url, hex_utf8
+from harness import Config, Image, TavrelTestCase, click_screen, controls_by_id, hex_utf8, park_pointer, \
+    rect_tuple, screenshot, wait_for, windows_path
+from test_options import BAIDU_BOX, ENGINE_BOXES, SO360_BOX, engine_url
 
 WEBKIT_PAGE = 3
 BACK_BUTTON, RELOAD_BUTTON, FORWARD_BUTTON = 1023, 1024, 1025

@@ -22,10 +22,6 @@ TEST(JoinDroppedPaths, NoPathsGiveTheEmptyText) {
   EXPECT_EQ(JoinDroppedPaths(std::vector<std::wstring>{}), L"");
 }
 
-}  // namespace
-
-namespace {
-
 TEST(SplitDroppedPaths, GivesBackWhatJoinJoined) {
   // Names of one to three parts drawn from pieces with Chinese, spaces and dots.
   const std::vector<std::wstring> pieces = {L"C:\\", L"答案", L" ", L"题库.doc", L"a", L"\\", L"D:\\x y\\", L"乙.txt"};

@@ -209,21 +209,11 @@ const std::string kUserBytes = std::string("\x00\x01\xFF\x00 user", 9);
 
 UINT UserFormat() { return RegisterClipboardFormatW(L"Tavrel Import Test Bytes"); }
 
-bool PutMemory(UINT format, const void* data, size_t size) {
-  GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, size));
-  GlobalLockGuard lock(memory.Get());
-  if (!lock) return false;
-  std::memcpy(lock.Data(), data, size);
-  if (!SetClipboardData(format, memory.Get())) return false;
-  memory.Release();
-  return true;
-}
-
 bool PutUserClipboard(HWND owner) {
   ClipboardOpening clipboard(owner);
   return clipboard.IsOpen() && EmptyClipboard() &&
-         PutMemory(CF_UNICODETEXT, kUserText.c_str(), (kUserText.size() + 1) * sizeof(wchar_t)) &&
-         PutMemory(UserFormat(), kUserBytes.data(), kUserBytes.size());
+         PutClipboardBytes(CF_UNICODETEXT, kUserText.c_str(), (kUserText.size() + 1) * sizeof(wchar_t)) &&
+         PutClipboardBytes(UserFormat(), kUserBytes.data(), kUserBytes.size());
 }
 
 std::optional<std::string> MemoryOf(UINT format) {

@@ -8,6 +8,7 @@
 
 #include "check.h"
 #include "enginehost/WkeApi.h"
+#include "test_window.h"
 
 namespace engine_test {
 
@@ -85,12 +86,6 @@ inline std::wstring WideOf(const std::string& gbk) {
   return wide;
 }
 
-inline void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
+using ::Pump;
 
 }  // namespace engine_test

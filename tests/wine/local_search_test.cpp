@@ -16,6 +16,7 @@
 #include "answerbank/StandardFormatting.h"
 #include "app/Globals.h"
 #include "check.h"
+#include "clipboard_support.h"
 #include "test_window.h"
 #include "platform/Clipboard.h"
 #include "platform/Controls.h"
@@ -44,6 +45,12 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The box's length in UTF-16 units, the positions of its text.
+long Length(HWND box) {
+  GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  return static_cast<long>(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
 }
 
 struct SearchWindow {
@@ -92,8 +99,7 @@ struct SearchWindow {
   // The positions coloured red, one letter per character: 'r' red, '.' black.
   std::string RedMap() {
     const CHARRANGE saved = RichEditBox(answerBank).Selection();
-    GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    const long length = static_cast<long>(SendMessageW(answerBank, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
+    const long length = Length(answerBank);
     std::string map;
     for (long i = 0; i < length; ++i) {
       const CHARFORMAT2W cf = FormatAt(i);
@@ -121,8 +127,7 @@ struct SearchWindow {
     highlight.colour = 0x0000FF;
     RichEditBox box(answerBank);
     const CHARRANGE saved = box.Selection();
-    GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    const long length = static_cast<long>(SendMessageW(answerBank, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
+    const long length = Length(answerBank);
     std::string map;
     for (long i = 0; i < length; ++i) {
       box.Select(i, 1);
@@ -159,8 +164,7 @@ class FormatRequestSpy {
     auto* spy = reinterpret_cast<FormatRequestSpy*>(data);
     if (message == EM_SETCHARFORMAT || message == EM_GETCHARFORMAT) {
       const CHARRANGE selection = RichEditBox(window).Selection();
-      GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
-      const LRESULT length = SendMessageW(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0);
+      const long length = Length(window);
       const bool whole = length > 1 && selection.cpMin == 0 && selection.cpMax >= length;
       if (message == EM_SETCHARFORMAT) {
         ++spy->requests;
@@ -401,13 +405,7 @@ void PressWithControl(HWND box, UINT key, bool unseen = false) {
 void PutRichText(HWND owner, const char* rtf) {
   ClipboardOpening clipboard(owner);
   REQUIRE(clipboard.IsOpen() && EmptyClipboard());
-  GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, std::strlen(rtf) + 1));
-  {
-    GlobalLockGuard lock(memory.Get());
-    std::memcpy(lock.Data(), rtf, std::strlen(rtf) + 1);
-  }
-  REQUIRE(SetClipboardData(RegisterClipboardFormatW(L"Rich Text Format"), memory.Get()));
-  memory.Release();
+  REQUIRE(PutClipboardBytes(RegisterClipboardFormatW(L"Rich Text Format"), rtf, std::strlen(rtf) + 1));
 }
 
 void ApplyGreen(HWND box, long start, long length) {

@@ -338,9 +338,7 @@ Click pendingClick;
 
 LRESULT CALLBACK ClickProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_APP && pendingClick.handler) {
-    GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    pendingClick.boxLengthThen =
-        static_cast<long>(SendMessageW(pendingClick.box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
+    pendingClick.boxLengthThen = Length(pendingClick.box);
     auto handler = pendingClick.handler;
     pendingClick.handler = nullptr;
     handler();

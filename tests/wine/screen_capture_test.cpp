@@ -41,18 +41,6 @@ LRESULT CALLBACK CountCopyKeys(int code, WPARAM message, LPARAM info) {
   return CallNextHookEx(nullptr, code, message, info);
 }
 
-void PumpFor(DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  MSG message;
-  while (GetTickCount() - start < milliseconds) {
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    Sleep(5);
-  }
-}
-
 // Mouse input as a user makes it, from a thread of its own, while this thread
 // serves the hooks and the windows.
 void Mouse(DWORD flags, POINT at) {
@@ -87,15 +75,9 @@ void Drag(POINT from, POINT to) {
   KernelHandle thread(CreateThread(nullptr, 0, DragThread, &points, 0, nullptr));
   REQUIRE(static_cast<bool>(thread));
   const HANDLE handle = thread.Get();
-  MSG message;
-  while (MsgWaitForMultipleObjects(1, &handle, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-  }
+  while (MsgWaitForMultipleObjects(1, &handle, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) Pump();
   // The capture waits 100 ms, copies, waits 100 ms more.
-  PumpFor(600);
+  PumpFor(600, 5);
 }
 
 
@@ -121,7 +103,7 @@ struct Scene {
     edit = CreateWindowExW(0, L"EDIT", kQuestion, WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, client.right,
                            client.bottom, textWindow.Get(), nullptr, nullptr, nullptr);
     capture.Start();
-    PumpFor(200);
+    PumpFor(200, 5);
   }
 
   POINT ClientPoint(HWND window, int x, int y) const {

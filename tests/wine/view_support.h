@@ -155,13 +155,7 @@ inline std::wstring CreatedName(const std::wstring& log) {
 }
 
 // Handles messages (repaint requests of the paint thread included) for a while.
-inline void PumpFor(DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  do {
-    engine_test::Pump();
-    Sleep(1);
-  } while (GetTickCount() - start < milliseconds);
-}
+inline void PumpFor(DWORD milliseconds) { ::PumpFor(milliseconds, 1); }
 
 inline std::set<DWORD> ThreadIds() {
   std::set<DWORD> ids;
