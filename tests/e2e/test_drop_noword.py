@@ -11,7 +11,7 @@ import unittest
 import zipfile
 
 import window_table as W
-from harness import hex_utf8, wait_for
+from harness import Config, hex_utf8, rect_tuple, screenshot, wait_for
 from test_capture import put_original_clipboard
 from test_drop import BANK, IDLE_STATUS, LOCAL_SEARCH_PAGE, DropScenario, register_standin
 
@@ -126,6 +126,7 @@ class DropWithoutWordTest(DropScenario):
             bank, status = self.drop_and_wait(app, dump, first, self.folder / "没有.txt", second)
             self.assertEqual((bank, status), ("甲的内容\r\n\r\n乙的内容\r\n", "载入失败：找不到文件 没有.txt"),
                              "(bank, status) after dropping three files")
+            screenshot(Config.screen_path("drop-failed"), rect_tuple(app.dump()["main"]["rect"]))
 
         with self.subTest("the clipboard is the user's"):
             self.check_clipboard_is_the_users(before, "after the drops")
