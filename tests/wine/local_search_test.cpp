@@ -530,6 +530,46 @@ TEST(StandardFormatAppliesFaceSizeAndAutomaticColour) {
   CHECK_EQ(std::wstring(cf.szFaceName), std::wstring(L"宋体"));
 }
 
+// Counts the messages that ask the box about changes, and the format requests.
+class WatchSpy {
+ public:
+  explicit WatchSpy(HWND box) : box_(box) { SetWindowSubclass(box, Proc, 2, reinterpret_cast<DWORD_PTR>(this)); }
+  ~WatchSpy() { RemoveWindowSubclass(box_, Proc, 2); }
+  WatchSpy(const WatchSpy&) = delete;
+  WatchSpy& operator=(const WatchSpy&) = delete;
+
+  int changeQuestions = 0;
+  int formatRequests = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    auto* spy = reinterpret_cast<WatchSpy*>(data);
+    spy->changeQuestions += message == EM_GETMODIFY;
+    spy->formatRequests += message == EM_SETCHARFORMAT;
+    return DefSubclassProc(window, message, wParam, lParam);
+  }
+
+  HWND box_;
+};
+
+// Only processing messages can change the box meanwhile: between two highlights
+// the search does not ask it (each question is a request as dear as a good part
+// of a highlight). It asks once each time it processes messages, every 30 ms,
+// far less often than a highlight takes.
+TEST(ASearchAsksTheBoxAboutChangesOnlyWhenItProcessesMessages) {
+  SearchWindow w(false);
+  std::wstring bank;
+  for (int i = 0; i < 600; ++i) bank += L"答案abc\r\n";
+  w.Fill(bank, L"答案");
+  WatchSpy spy(w.answerBank);
+  LocalSearch();
+  CHECK_EQ(w.Status(), SearchReport(600));
+  CHECK(spy.formatRequests >= 600);
+  std::printf("  (%d questions about changes, %d format requests)\n", spy.changeQuestions, spy.formatRequests);
+  CHECK(spy.changeQuestions >= 1);
+  CHECK(spy.changeQuestions * 4 < spy.formatRequests);
+}
+
 }  // namespace
 
 CHECK_MAIN()

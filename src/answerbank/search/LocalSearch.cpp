@@ -69,10 +69,17 @@ void LocalSearch() {
   RichEditBox box(c.answerBank);
   // The box repaints once at the end instead of after every highlight.
   RedrawSuspension quiet(c.answerBank);
-  ThrottledPump pump;
   BankWatch watch(c.answerBank);
+  // Messages are processed every kPumpIntervalMs. In between only the clock is
+  // read: nothing but processing messages can change the box, start a newer
+  // search, close the window or give the box the focus, and every look at the
+  // box is a request of its own, which under Wine costs a good part of what a
+  // highlight does.
+  unsigned long long lastPump = GetTickCount64();
   const std::function<bool()> keepGoing = [&] {
-    const bool current = watch.Pump([&pump] { return pump.Tick(); }) && StillCurrent(g, ticket);
+    if (GetTickCount64() - lastPump < kPumpIntervalMs) return true;
+    const bool current = watch.Pump(PumpPendingMessages) && StillCurrent(g, ticket);
+    lastPump = GetTickCount64();
     if (current) TakeFocusFrom(c.answerBank);
     return current;
   };
@@ -93,6 +100,7 @@ void LocalSearch() {
 
   // Lets the status line show that the search runs before the box's longest step.
   if (!watch.Pump(PumpPendingMessages) || !StillCurrent(g, ticket)) return;
+  lastPump = GetTickCount64();
   TakeFocusFrom(c.answerBank);
 
   if (!untouched) {
