@@ -31,6 +31,20 @@ bool RichEditBox::IsEmpty() const {
   return SendMessageW(window_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthRequest), 0) <= 0;
 }
 
+long long RichEditBox::Length() const {
+  GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  return std::max<LRESULT>(0, SendMessageW(window_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
+}
+
+std::wstring RichEditBox::Characters(long long start, long long end) const {
+  if (end <= start) return {};
+  std::wstring text(static_cast<size_t>(end - start) + 1, L'\0');
+  TEXTRANGEW range{{static_cast<LONG>(start), static_cast<LONG>(end)}, text.data()};
+  const LRESULT copied = SendMessageW(window_, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+  text.resize(static_cast<size_t>(std::clamp<LRESULT>(copied, 0, end - start)));
+  return text;
+}
+
 void RichEditBox::SetContent(const std::string& gbk) {
   const std::wstring wide = GbkToWide(gbk);
   SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
@@ -40,11 +54,6 @@ namespace {
 
 // UTF-16 units per piece: about 20 ms of layout each where the box is slow.
 constexpr long kPieceUnits = 8192;
-
-long TextLength(HWND window) {
-  GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
-  return static_cast<long>(SendMessageW(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
-}
 
 void ReplaceRange(HWND window, long from, long to, const wchar_t* text) {
   CHARRANGE range{from, to};
@@ -65,7 +74,7 @@ bool RichEditBox::SetContentInPieces(const std::wstring& wide, const std::functi
   // From the end, so that nothing after a removed piece has to move. A stop
   // asked for meanwhile ends the fill here too: what asked for it (a newer
   // fill, run from `keepGoing`) may already have filled the box.
-  for (long length = TextLength(window_); length > kPieceUnits;) {
+  for (long length = static_cast<long>(Length()); length > kPieceUnits;) {
     const long from = length - kPieceUnits;
     ReplaceRange(window_, from, length, L"");
     length = from;

@@ -21,6 +21,11 @@ class RichEditBox {
   std::wstring WideContent() const;
   // Whether the content is the empty text, without reading it.
   bool IsEmpty() const;
+  // How many character positions the text has (a line break takes one),
+  // without reading it.
+  long long Length() const;
+  // The characters from position `start` up to `end`, line breaks as one CR.
+  std::wstring Characters(long long start, long long end) const;
   void SetContent(const std::string& gbk);
   // Like SetContent, but a long text goes in piece by piece, with `keepGoing`
   // called after each piece; it returns false to stop there. The box lays a

@@ -530,6 +530,122 @@ TEST(StandardFormatAppliesFaceSizeAndAutomaticColour) {
   CHECK_EQ(std::wstring(cf.szFaceName), std::wstring(L"宋体"));
 }
 
+// ---- The whole-text reset (answerbank/StandardFormatting.h) ----
+
+TextFormat StandardFormat() {
+  TextFormat standard = DefaultTextFormat();
+  standard.colour = 0;
+  return standard;
+}
+
+// Arial 14 bold green: a pasted text's own format.
+const TextFormat kPasted{"Arial", 14, 0, 1, 0x008000};
+
+void ApplyFormat(HWND box, long start, long length, const TextFormat& format) {
+  RichEditBox(box).Select(start, length);
+  RichEditBox(box).ApplyFormatToSelection(format);
+}
+
+// Whether every character from `start` up to `end` has `format`, each field of it.
+bool RangeHas(HWND box, long start, long end, const TextFormat& format) {
+  RichEditBox(box).Select(start, end - start);
+  return RichEditBox(box).SelectionHasFormat(format);
+}
+
+// About 118,000 positions, more than two slices of the reset; 答案 only at the
+// start of lines 0, 4,500 and 9,999.
+std::wstring LongBank() {
+  std::wstring bank;
+  for (int i = 0; i < 10000; ++i) {
+    bank += (i == 0 || i == 4500 || i == 9999 ? L"答案" : L"第题") + std::to_wstring(i) + L"：甲乙丙丁\r\n";
+  }
+  return bank;
+}
+
+TEST(TheWholeResetReachesEveryCharacterOfATextOfSeveralSlices) {
+  SearchWindow w(false);
+  w.Fill(LongBank(), L"");
+  const long length = Length(w.answerBank);
+  REQUIRE(length > 100000);
+  ApplyFormat(w.answerBank, 0, length, kPasted);
+  int pauses = 0;
+  CHECK(ResetWholeText(w.answerBank, StandardFormat(), [&] { return ++pauses > 0; }));
+  CHECK(pauses >= 3);  // after the query and after each slice
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{0, 0}));
+  // One query over the whole text: no character is left in another format, nor
+  // at the size that made its line the widest for a moment.
+  CHECK(RangeHas(w.answerBank, 0, length, StandardFormat()));
+  CHECK(RichEditBox(w.answerBank).WideContent() == LongBank());
+}
+
+TEST(AWholeResetStoppedBetweenSlicesLeavesNoCharacterWidened) {
+  SearchWindow w(false);
+  w.Fill(LongBank(), L"");
+  const long length = Length(w.answerBank);
+  ApplyFormat(w.answerBank, 0, length, kPasted);
+  int pauses = 0;
+  // Stops at the second pause: after the query, then after the first slice.
+  CHECK(!ResetWholeText(w.answerBank, StandardFormat(), [&] { return ++pauses < 2; }));
+  CHECK_EQ(pauses, 2);
+  // Where the first slice ended: the longest standard start of the text.
+  long low = 1;
+  long high = length;
+  while (low < high) {
+    const long middle = (low + high + 1) / 2;
+    if (RangeHas(w.answerBank, 0, middle, StandardFormat())) {
+      low = middle;
+    } else {
+      high = middle - 1;
+    }
+  }
+  const long firstEnd = low;
+  CHECK(firstEnd > 1000 && firstEnd < length);
+  // Every character either reset or as pasted: none kept the size that made its
+  // line the widest for a moment.
+  CHECK(RangeHas(w.answerBank, 0, firstEnd, StandardFormat()));
+  CHECK(RangeHas(w.answerBank, firstEnd, length, kPasted));
+}
+
+TEST(OneRequestFormatsItsRangeAndNothingElseWhateverEndsIt) {
+  struct Case {
+    const wchar_t* text;
+    long end;  // the range is [0, end)
+  };
+  // Ends in white space and line breaks; in a surrogate pair; white space only.
+  const Case cases[] = {{L"甲乙\r\n丙丁 \x3000\r\n戊己", 8}, {L"ab\U0001F600cd", 4}, {L" \r\n\t\r\nxyz", 4}};
+  for (const Case& c : cases) {
+    SearchWindow w(false);
+    w.Fill(c.text, L"");
+    const long length = Length(w.answerBank);
+    ApplyFormat(w.answerBank, 0, length, kPasted);
+    FormatInOneRequest(w.answerBank, 0, c.end, StandardFormat());
+    CHECK(RangeHas(w.answerBank, 0, c.end, StandardFormat()));
+    CHECK(RangeHas(w.answerBank, c.end, length, kPasted));
+    CHECK(RichEditBox(w.answerBank).WideContent() == c.text);
+  }
+}
+
+TEST(TheFirstSearchOfABankOfSeveralSlicesLeavesOnlyItsHitsRed) {
+  SearchWindow w(false);
+  w.Fill(LongBank(), L"答案");
+  const long length = Length(w.answerBank);
+  ApplyFormat(w.answerBank, 0, length, kPasted);
+  LocalSearch();
+  CHECK_EQ(w.Status(), SearchReport(3));
+  TextFormat red = StandardFormat();
+  red.colour = 0x0000FF;
+  long from = 0;
+  for (int k = 1; k <= 3; ++k) {
+    SelectOccurrence(k);
+    const auto hit = w.Selection();
+    CHECK_EQ(hit.second - hit.first, 2L);
+    CHECK(RangeHas(w.answerBank, hit.first, hit.second, red));
+    CHECK(from == hit.first || RangeHas(w.answerBank, from, hit.first, StandardFormat()));
+    from = hit.second;
+  }
+  CHECK(RangeHas(w.answerBank, from, length, StandardFormat()));
+}
+
 // Counts the messages that ask the box about changes, and the format requests.
 class WatchSpy {
  public:

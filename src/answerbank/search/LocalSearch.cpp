@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "answerbank/RichCharCount.h"
 #include "answerbank/RichEditBox.h"
+#include "answerbank/StandardFormatting.h"
 #include "answerbank/TextFormat.h"
 #include "answerbank/search/BankSearch.h"
 #include "answerbank/search/BankWatch.h"
@@ -103,18 +103,8 @@ void LocalSearch() {
   lastPump = GetTickCount64();
   TakeFocusFrom(c.answerBank);
 
-  if (!untouched) {
-    // Every earlier highlight goes: the whole text becomes 宋体 9 black, in one
-    // request (the box reformats far faster in one pass than in slices). Text
-    // in that format throughout already (after a drop, 格式化, or a search that
-    // found nothing) is left alone: one query tells, where the request would
-    // lay the whole text out again for seconds.
-    const long long total = RichCharCount(bank);
-    box.Select(0, total);
-    if (total > 0 && !box.SelectionHasFormat(standard)) box.ApplyFormatToSelection(standard);
-    if (!keepGoing()) return;
-    box.Select(0, 0);
-  }
+  // Every earlier highlight goes: the whole text becomes 宋体 9 black.
+  if (!untouched && !ResetWholeText(c.answerBank, standard, keepGoing)) return;
 
   BankSearchResult result = SearchBank(bank, bankUnits, question, questionUnits, keepGoing);
   if (result.outcome == BankSearchOutcome::Stopped || !StillCurrent(g, ticket)) return;
