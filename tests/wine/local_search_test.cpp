@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -528,6 +529,31 @@ TEST(StandardFormatAppliesFaceSizeAndAutomaticColour) {
   CHECK(!(cf.dwEffects & CFE_ITALIC));
   CHECK_EQ(static_cast<long>(cf.yOffset), 40L);
   CHECK_EQ(std::wstring(cf.szFaceName), std::wstring(L"宋体"));
+}
+
+// The watch follows the box the search works on. A box it leaves keeps working,
+// even one that got another procedure over the watch's meanwhile, and what
+// happens to it no longer counts as a change of the bank.
+TEST(TheWatchFollowsTheBankAndLeavesTheOldBoxWorking) {
+  SearchWindow first(false);
+  auto covering = std::make_unique<FormatRequestSpy>(first.answerBank);
+  SearchWindow second(false);  // the search and the watch work on its box from here on
+  second.Fill(kBank, L"答案");
+  LocalSearch();
+  first.Fill(L"甲乙丙", L"");
+  CHECK(RichEditBox(first.answerBank).WideContent() == L"甲乙丙");
+  covering.reset();
+  SendMessageW(first.answerBank, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"丁"));
+  CHECK(RichEditBox(first.answerBank).WideContent() == L"丁");
+  FormatRequestSpy spy(second.answerBank);
+  LocalSearch();
+  CHECK_EQ(spy.wholeTextQueries, 0);
+  CHECK_EQ(second.FormatMap(), kAnswers);
+  DestroyWindow(first.host);
+  SendMessageW(second.answerBank, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kBank));
+  LocalSearch();
+  CHECK_EQ(spy.wholeTextQueries, 1);
+  CHECK_EQ(second.FormatMap(), kAnswers);
 }
 
 // ---- The whole-text reset (answerbank/StandardFormatting.h) ----

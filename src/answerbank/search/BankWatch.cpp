@@ -1,11 +1,22 @@
 #include "answerbank/search/BankWatch.h"
 
-#include <commctrl.h>
 #include <richedit.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x42414E4B;
+// The boxes whose window procedure is WatchProc, with the procedure each had
+// before. The watch replaces the procedure itself rather than going through the
+// common controls' subclassing, which looks its chain up in a window property
+// on every message: under Wine a round trip to the server each time, twice for
+// every request a search sends (doubling what a highlight costs).
+struct Hooked {
+  HWND window;
+  WNDPROC previous;
+};
+std::vector<Hooked> hooked;
 
 HWND watched = nullptr;
 unsigned long changeCount = 0;
@@ -58,17 +69,46 @@ bool EditingShortcut(WPARAM key) {
   }
 }
 
-LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-  if (ChangesBox(message) && !ownRequests) ++changeCount;
-  // Keyboard undo and redo do not set the modify flag under Wine.
-  if ((message == WM_KEYDOWN && EditingShortcut(wParam)) || (message == WM_SYSKEYDOWN && wParam == VK_BACK))
-    ++changeCount;
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, WatchProc, kSubclassId);
-    if (window == watched) watched = nullptr;
+std::vector<Hooked>::iterator FindHooked(HWND window) {
+  return std::find_if(hooked.begin(), hooked.end(), [window](const Hooked& h) { return h.window == window; });
+}
+
+LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto found = FindHooked(window);
+  if (found == hooked.end()) return DefWindowProcW(window, message, wParam, lParam);
+  const WNDPROC previous = found->previous;
+  if (window == watched) {
+    if (ChangesBox(message) && !ownRequests) ++changeCount;
+    // Keyboard undo and redo do not set the modify flag under Wine.
+    if ((message == WM_KEYDOWN && EditingShortcut(wParam)) || (message == WM_SYSKEYDOWN && wParam == VK_BACK))
+      ++changeCount;
+  }
+  if (message != WM_NCDESTROY) return CallWindowProcW(previous, window, message, wParam, lParam);
+  hooked.erase(found);
+  if (window == watched) {
+    watched = nullptr;
     ++changeCount;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return CallWindowProcW(previous, window, message, wParam, lParam);
+}
+
+// Gives the box its old procedure back, unless another one has been put over
+// WatchProc since: the box then stays hooked, and WatchProc only passes its
+// messages on.
+void Unhook(HWND box) {
+  const auto found = FindHooked(box);
+  if (found == hooked.end() || !IsWindow(box)) return;
+  if (GetWindowLongPtrW(box, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(WatchProc)) return;
+  SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(found->previous));
+  hooked.erase(found);
+}
+
+bool Hook(HWND box) {
+  if (FindHooked(box) != hooked.end()) return true;
+  const LONG_PTR previous = SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc));
+  if (!previous) return false;
+  hooked.push_back({box, reinterpret_cast<WNDPROC>(previous)});
+  return true;
 }
 
 }  // namespace
@@ -76,9 +116,9 @@ LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 void WatchAnswerBank(HWND box) {
   ++changeCount;
   if (box == watched) return;
-  if (watched && IsWindow(watched)) RemoveWindowSubclass(watched, WatchProc, kSubclassId);
+  if (watched) Unhook(watched);
   watched = nullptr;
-  if (box && IsWindow(box) && SetWindowSubclass(box, WatchProc, kSubclassId, 0)) watched = box;
+  if (box && IsWindow(box) && Hook(box)) watched = box;
 }
 
 BankWatch::BankWatch(HWND box) : box_(box), wasOwn_(ownRequests) { ownRequests = true; }
