@@ -53,15 +53,32 @@ HRESULT Invoke(IDispatch* target, DISPID id, WORD kind, std::vector<Variant>* ar
                         &badArgument);
 }
 
+thread_local CallDeadline* threadDeadline = nullptr;
+
+bool Rejected(HRESULT hr) { return hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER; }
+
+// A busy server's rejection reaches the caller as the call's result where the
+// message filter was not asked (a server loaded in this process, or a COM
+// that does not retry): tried again here on the same terms.
+template <typename Call>
+HRESULT RetryingRejections(Call call) {
+  for (;;) {
+    const HRESULT hr = call();
+    CallDeadline* deadline = threadDeadline;
+    if (!Rejected(hr) || !deadline || deadline->Passed()) return hr;
+    Sleep(kRejectedCallRetryMs);
+  }
+}
+
 HRESULT InvokeWithFallback(IDispatch* target, const wchar_t* member, WORD first, WORD second,
                            std::vector<Variant>* arguments, Variant* result) {
   if (!target) return E_POINTER;
   DISPID id = DISPID_UNKNOWN;
-  const HRESULT found = LookUp(target, member, &id);
+  const HRESULT found = RetryingRejections([&] { return LookUp(target, member, &id); });
   if (FAILED(found)) return found;
-  const HRESULT hr = Invoke(target, id, first, arguments, result);
-  if (SUCCEEDED(hr)) return hr;
-  return Invoke(target, id, second, arguments, result);
+  const HRESULT hr = RetryingRejections([&] { return Invoke(target, id, first, arguments, result); });
+  if (SUCCEEDED(hr) || Rejected(hr) || hr == RPC_E_CALL_CANCELED) return hr;
+  return RetryingRejections([&] { return Invoke(target, id, second, arguments, result); });
 }
 
 }  // namespace
@@ -137,4 +154,51 @@ ComPtr<IDispatch> TakeObject(Variant& value) {
   }
   value.Put();
   return object;
+}
+
+// --- the deadline of a thread's calls -------------------------------------------
+
+CallDeadline::CallDeadline(DWORD fromNowMs) : deadline_(GetTickCount64() + fromNowMs) {
+  // Only an apartment of one thread has a message filter; the retries of
+  // rejected calls here apply anyway.
+  registered_ = SUCCEEDED(CoRegisterMessageFilter(this, &previous_));
+  threadDeadline = this;
+}
+
+CallDeadline::~CallDeadline() {
+  threadDeadline = nullptr;
+  if (!registered_) return;
+  IMessageFilter* mine = nullptr;
+  CoRegisterMessageFilter(previous_, &mine);
+  if (previous_) previous_->Release();
+}
+
+void CallDeadline::Reset(DWORD fromNowMs) {
+  deadline_ = GetTickCount64() + fromNowMs;
+  cancelled_ = false;
+}
+
+bool CallDeadline::Passed() const { return cancelled_ || GetTickCount64() >= deadline_.load(); }
+
+CallDeadline* CallDeadline::OfThisThread() { return threadDeadline; }
+
+HRESULT CallDeadline::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMessageFilter)) {
+    *object = static_cast<IMessageFilter*>(this);
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+DWORD CallDeadline::HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) { return SERVERCALL_ISHANDLED; }
+
+DWORD CallDeadline::RetryRejectedCall(HTASK, DWORD, DWORD) {
+  // -1 gives the call up; a number of 100 or more is the wait before trying again.
+  return Passed() ? static_cast<DWORD>(-1) : kRejectedCallRetryMs;
+}
+
+DWORD CallDeadline::MessagePending(HTASK, DWORD, DWORD) {
+  return Passed() ? PENDINGMSG_CANCELCALL : PENDINGMSG_WAITDEFPROCESS;
 }

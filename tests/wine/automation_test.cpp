@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <oleauto.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,10 @@ class FakeObject final : public IDispatch {
     for (UINT i = parameters->cArgs; i > 0; --i) call.arguments.push_back(Describe(parameters->rgvarg[i - 1]));
     call.putNamed = parameters->cNamedArgs == 1 && parameters->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
     calls.push_back(call);
+    if (rejections > 0) {
+      --rejections;
+      return RPC_E_CALL_REJECTED;
+    }
     if (!(member.answers & kind)) return DISP_E_MEMBERNOTFOUND;
     if (result && (kind == DISPATCH_PROPERTYGET || kind == DISPATCH_METHOD)) {
       if (member.name == L"Child") {
@@ -99,6 +104,8 @@ class FakeObject final : public IDispatch {
   }
 
   IDispatch* child = nullptr;
+  // Calls still to be rejected, as by a busy server.
+  int rejections = 0;
 
  private:
   std::vector<Member> members_;
@@ -215,6 +222,68 @@ TEST(TakeObjectOfTextGivesNothing) {
 TEST(CreatingAnUnregisteredProgIdGivesNothing) {
   OleInitialize(nullptr);
   CHECK(!CreateAutomationObject(L"Tavrel.NoSuchServer"));
+  OleUninitialize();
+}
+
+// What COM asks the apartment's filter while a call into another program is
+// rejected or waits for its answer: tried again later up to the deadline,
+// given up after it or once cancelled; calls coming in are always served.
+TEST(TheCallDeadlineRetriesRejectedCallsUntilItPassesThenGivesUp) {
+  OleInitialize(nullptr);
+  {
+    CallDeadline deadline(60000);
+    IMessageFilter* registered = nullptr;
+    // Registered for the thread: putting another in its place hands it back.
+    CHECK(SUCCEEDED(CoRegisterMessageFilter(nullptr, &registered)));
+    CHECK(registered == static_cast<IMessageFilter*>(&deadline));
+    CoRegisterMessageFilter(registered, nullptr);
+    CHECK(CallDeadline::OfThisThread() == &deadline);
+
+    CHECK_EQ(deadline.HandleInComingCall(CALLTYPE_TOPLEVEL, nullptr, 0, nullptr), DWORD{SERVERCALL_ISHANDLED});
+    CHECK_EQ(deadline.RetryRejectedCall(nullptr, 500, SERVERCALL_RETRYLATER), DWORD{kRejectedCallRetryMs});
+    CHECK_EQ(deadline.MessagePending(nullptr, 500, PENDINGTYPE_TOPLEVEL), DWORD{PENDINGMSG_WAITDEFPROCESS});
+    deadline.Cancel();
+    CHECK(deadline.Passed());
+    CHECK_EQ(deadline.RetryRejectedCall(nullptr, 500, SERVERCALL_RETRYLATER), static_cast<DWORD>(-1));
+    CHECK_EQ(deadline.MessagePending(nullptr, 500, PENDINGTYPE_TOPLEVEL), DWORD{PENDINGMSG_CANCELCALL});
+    // A new deadline forgets the cancel; one already past gives up at once.
+    deadline.Reset(60000);
+    CHECK(!deadline.Passed());
+    deadline.Reset(0);
+    CHECK(deadline.Passed());
+    CHECK_EQ(deadline.MessagePending(nullptr, 500, PENDINGTYPE_TOPLEVEL), DWORD{PENDINGMSG_CANCELCALL});
+  }
+  CHECK(CallDeadline::OfThisThread() == nullptr);
+  IMessageFilter* left = nullptr;
+  CoRegisterMessageFilter(nullptr, &left);
+  CHECK(left == nullptr);
+  OleUninitialize();
+}
+
+// A server that rejects a call as busy: the call is tried again while the
+// deadline lasts, and fails with the rejection once it has passed.
+TEST(ARejectedCallIsTriedAgainWhileTheDeadlineLasts) {
+  OleInitialize(nullptr);
+  FakeObject object({{L"Busy", DISPATCH_METHOD}});
+  object.rejections = 3;
+  {
+    CallDeadline deadline(60000);
+    CHECK(SUCCEEDED(AutomationCall(&object, L"Busy")));
+    CHECK_EQ(object.rejections, 0);
+  }
+  object.rejections = 1000;
+  {
+    CallDeadline deadline(600);
+    const ULONGLONG start = GetTickCount64();
+    CHECK_EQ(AutomationCall(&object, L"Busy"), RPC_E_CALL_REJECTED);
+    const ULONGLONG took = GetTickCount64() - start;
+    std::printf("    a call rejected for good gave up after %llu ms (deadline 600 ms)\n", took);
+    CHECK(took >= 600);
+    CHECK(object.rejections < 1000);
+  }
+  // Without a deadline the rejection is the answer at once.
+  object.rejections = 1;
+  CHECK_EQ(AutomationCall(&object, L"Busy"), RPC_E_CALL_REJECTED);
   OleUninitialize();
 }
 
