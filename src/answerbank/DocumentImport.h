@@ -42,6 +42,10 @@ constexpr int kDelayedPasteMs = 100;
 // meanwhile stops it at its next step and is imported after it.
 void OnFilesDropped(const DroppedPaths& paths);
 
+// When the window closes: a delayed paste still waiting is given up and the
+// user's clipboard put back at once.
+void EndImportOnClose();
+
 // The tick of the delayed-paste timer, armed only after the word processor
 // copied a single file as something without text: the box, still empty,
 // gets the clipboard pasted; then the user's clipboard is put back.

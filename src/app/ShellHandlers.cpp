@@ -1,5 +1,7 @@
 #include "app/ShellHandlers.h"
 
+#include "answerbank/DocumentImport.h"
+
 #include "app/ControlNames.h"
 #include "app/DropTarget.h"
 #include "app/EngineBootstrap.h"
@@ -23,10 +25,16 @@ void OnWindowCreated() {
   });
   StoreWindowRect(rect);
   Globals().captureArmed = 1;
+  RefreshCaptureWanted();
   StartEngine();
 }
 
-void OnCloseRequested() { StopScreenCapture(); }
+void OnCloseRequested() {
+  // Each lets its borrowing of the clipboard end, so the user's is back
+  // before the program goes.
+  StopScreenCapture();
+  EndImportOnClose();
+}
 
 void OnWindowResized() {
   MainWindow& main = MainWindow::Instance();

@@ -18,5 +18,25 @@ constexpr wchar_t kWordStandinLogVariable[] = L"TAVREL_WORD_STANDIN_LOG";
 //   "absent"        the application object cannot be created, as when no word
 //                   processor is installed;
 //   "copy-nothing"  "Copy" succeeds but leaves the clipboard alone;
-//   "copy-no-text"  "Copy" puts the document on the clipboard as rich text only.
+//   "copy-no-text"  "Copy" puts the document on the clipboard as rich text only;
+//   "copy-unpasteable"  "Copy" puts only a format of its own there, which no
+//                   text box can paste (as a drawing of the word processor's);
+//   "busy"          every call is rejected as by a busy server
+//                   (RPC_E_CALL_REJECTED) until kWordStandinBusyMs have passed
+//                   since the application object was made;
+//   "hang-open"     "Open" never returns (until the process ends or the
+//                   release event below is set);
+//   "quit-refused"  "Quit" is always rejected as by a busy server.
 constexpr wchar_t kWordStandinModeVariable[] = L"TAVREL_WORD_STANDIN_MODE";
+constexpr unsigned long kWordStandinBusyMs = 1500;
+
+// A document protected by a password, as the stand-in plays it: a file whose
+// first line is this marker followed by the password and a line end. Opened
+// without a password argument, "Open" waits for one to be typed (until the
+// release event is set: nobody can type it in a hidden window); with the
+// right one it opens the rest of the file; with any other it fails at once.
+constexpr char kWordStandinPasswordMarker[] = "[stand-in password]";
+
+// The name of an event that ends every wait the stand-in plays, so that a
+// test can let a stuck call return before it ends.
+constexpr wchar_t kWordStandinReleaseEvent[] = L"TavrelWordStandinRelease";

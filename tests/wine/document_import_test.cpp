@@ -9,6 +9,7 @@
 #include <ole2.h>
 #include <richedit.h>
 
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -23,6 +24,7 @@
 #include "check.h"
 #include "clipboard_support.h"
 #include "platform/Clipboard.h"
+#include "platform/ClipboardLoan.h"
 #include "platform/Controls.h"
 #include "platform/Handles.h"
 #include "platform/MessagePump.h"
@@ -180,6 +182,10 @@ std::string Logged(const std::wstring& path) {
   return "\"" + Utf8(escaped) + "\"";
 }
 
+// The password given for the document and its template, as logged: one no
+// password box takes.
+const std::string kPasswords = "\"\\x01\\x02\\x03\" \"\\x01\\x02\\x03\"";
+
 // The calls of one import of `path` whose open succeeds; the stand-in logs
 // the calls on objects in the order they come, and the releases as they go.
 std::vector<std::string> CallsOfOneImport(const std::wstring& path) {
@@ -189,7 +195,7 @@ std::vector<std::string> CallsOfOneImport(const std::wstring& path) {
       "Application.Visible put false",
       "Application.DisplayAlerts put false",
       "Application.Documents get",
-      "Documents.Open method " + Logged(path) + " false true",
+      "Documents.Open method " + Logged(path) + " false true false " + kPasswords,
       "Document.Content get",
       "Range.Copy get",
       "Document.Close method",
@@ -282,7 +288,8 @@ const std::string kBank = "我的答案库：第一题 A";
 TEST(WordGivesTheDocumentsTextAfterTheCallsInTheirOrder) {
   ImportWindow w;
   const std::wstring path = MakeFile(L"答案.txt", kAnswers);
-  const WordImport word = ImportWordDocument(path, w.host);
+  ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+  const WordImport word = ImportWordDocument(path, loan);
   CHECK(word.started && word.opened && word.copied);
   CHECK_EQ(WideToGbk(word.text), kAnswers);
   CHECK_EQ(Calls(), CallsOfOneImport(path));
@@ -292,7 +299,8 @@ TEST(AFailedOpenTakesNothingFromTheClipboard) {
   ImportWindow w;
   REQUIRE(PutUserClipboard(w.host));
   const std::wstring path = TempFolder() + L"\\没有这个文件.doc";
-  const WordImport word = ImportWordDocument(path, w.host);
+  ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+  const WordImport word = ImportWordDocument(path, loan);
   CHECK(word.started && !word.opened && !word.copied);
   CHECK_EQ(WideToGbk(word.text), std::string());
   CHECK_EQ(Calls(), (std::vector<std::string>{
@@ -301,8 +309,8 @@ TEST(AFailedOpenTakesNothingFromTheClipboard) {
                         "Application.Visible put false",
                         "Application.DisplayAlerts put false",
                         "Application.Documents get",
-                        "Documents.Open method " + Logged(path) + " false true failed",
-                        "Documents.Open get " + Logged(path) + " false true refused",
+                        "Documents.Open method " + Logged(path) + " false true false " + kPasswords + " failed",
+                        "Documents.Open get " + Logged(path) + " false true false " + kPasswords + " refused",
                         "Application.DisplayAlerts put false",
                         "Application.Quit method",
                         "release Application",
@@ -315,11 +323,12 @@ TEST(ACopyThatChangedNothingGivesNoText) {
   ImportWindow w;
   REQUIRE(PutUserClipboard(w.host));
   SetStandinMode(L"copy-nothing");
-  const WordImport word = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), w.host);
+  ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+  const WordImport word = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), loan);
   CHECK(word.started && word.opened && !word.copied);
   CHECK_EQ(WideToGbk(word.text), std::string());
   SetStandinMode(L"absent");
-  const WordImport none = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), w.host);
+  const WordImport none = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), loan);
   CHECK(!none.started && !none.opened && !none.copied);
   CHECK_EQ(Calls().back(), std::string("create refused"));
   CHECK_EQ(UserClipboardNow(), kUserClipboard);
@@ -496,17 +505,25 @@ TEST(ACopyWithoutTextIsPastedOnceThenTheClipboardGoesBack) {
   CHECK_EQ(w.Text(), std::string());
 
   // When the paste gives nothing either, the bank comes back.
+  SetStandinMode(L"copy-unpasteable");
   RichEditBox(w.box).SetContent(kBank);
   OnFilesDropped(Drop({MakeFile(L"图文.txt", "图文混排的文档")}));
-  {
-    ClipboardOpening clipboard(w.host);
-    CHECK(clipboard.IsOpen() && EmptyClipboard());
-  }
   RunMessagesFor(400);
   CHECK_EQ(pasteTicks, 2);
   CHECK_EQ(w.Text(), kBank);
   CHECK_EQ(w.Status(), std::string("载入失败：Word 复制的 图文.txt 里没有文字"));
   CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // A copy the user made while the paste waited is theirs: neither pasted
+  // nor replaced by the clipboard from before.
+  SetStandinMode(L"copy-no-text");
+  OnFilesDropped(Drop({MakeFile(L"图文.txt", "图文混排的文档")}));
+  REQUIRE(WriteClipboardTextGbk(w.host, "用户刚复制的"));
+  RunMessagesFor(400);
+  CHECK_EQ(pasteTicks, 3);
+  CHECK_EQ(w.Text(), kBank);
+  CHECK_EQ(w.Status(), std::string("载入失败：Word 复制的 图文.txt 里没有文字"));
+  CHECK_EQ(ReadClipboardTextGbk(w.host), std::string("用户刚复制的"));
 }
 
 TEST(TheDelayedPasteLeavesABoxTheUserFilledAlone) {
@@ -519,6 +536,145 @@ TEST(TheDelayedPasteLeavesABoxTheUserFilledAlone) {
   CHECK_EQ(pasteTicks, 1);
   CHECK_EQ(w.Text(), std::string("用户自己粘贴的"));
   CHECK_EQ(UserClipboardNow(), kUserClipboard);
+}
+
+// --- a word processor that is busy, stuck or asks for a password ---------------
+
+// Lets a call the stand-in plays as stuck return, when the test is done with it.
+void ReleaseStuckCalls() {
+  const KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, kWordStandinReleaseEvent));
+  SetEvent(release.Get());
+}
+
+size_t CallsEndingWith(const std::string& ending) {
+  size_t count = 0;
+  for (const std::string& call : Calls()) {
+    count += call.size() >= ending.size() && call.compare(call.size() - ending.size(), ending.size(), ending) == 0;
+  }
+  return count;
+}
+
+TEST(ABusyStuckOrProtectedWordNeverHoldsTheImport) {
+  ImportWindow w;
+  REQUIRE(PutUserClipboard(w.host));
+  RichEditBox(w.box).SetContent(kBank);
+
+  // Protected: the open fails at once, and the program's own reader says
+  // what it can (a .doc it cannot read).
+  // What follows the stand-in's marker is not text: the program cannot read it itself.
+  const std::wstring locked = MakeFile(L"保密.doc", std::string(kWordStandinPasswordMarker) + "secret\r\n" +
+                                                        std::string("\xD0\xCF\x11\xE0\x00\x01\x02", 7));
+  ULONGLONG start = GetTickCount64();
+  OnFilesDropped(Drop({locked}));
+  std::printf("    a protected document gave up after %llu ms\n", GetTickCount64() - start);
+  CHECK(GetTickCount64() - start < 20000);
+  CHECK_EQ(w.Text(), kBank);
+  CHECK_EQ(w.Status(), std::string("载入失败：Word 无法打开 保密.doc"));
+  CHECK_EQ(CallsEndingWith(kPasswords + " failed"), size_t{1});
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // Busy at first: its rejected calls are tried again until it answers.
+  SetStandinMode(L"busy");
+  DeleteFileW(LogPath().c_str());
+  const std::wstring answers = MakeFile(L"题库.txt", kAnswers);
+  {
+    ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+    const WordImport word = ImportWordDocument(answers, loan);
+    CHECK(word.opened && word.copied && !word.timedOut);
+    CHECK_EQ(WideToGbk(word.text), kAnswers);
+    CHECK(CallsEndingWith(" rejected") > 0);
+    CHECK_EQ(CallsEndingWith("Application.Quit method"), size_t{1});
+  }
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // Refusing to quit: tried until the quit's bound, then left.
+  SetStandinMode(L"quit-refused");
+  DeleteFileW(LogPath().c_str());
+  {
+    WordStepOptions bounds;
+    bounds.quitMs = 800;
+    ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+    start = GetTickCount64();
+    const WordImport word = ImportWordDocument(answers, loan, bounds);
+    CHECK(GetTickCount64() - start >= 800);
+    CHECK(word.opened && !word.timedOut);
+    CHECK_EQ(WideToGbk(word.text), kAnswers);
+    CHECK(CallsEndingWith("Application.Quit method failed") > 1);
+  }
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // An open that never returns: the step is given up at its bounds, this
+  // thread processing messages all the while, and the clipboard is the user's.
+  SetStandinMode(L"hang-open");
+  {
+    WordStepOptions bounds;
+    bounds.workMs = 1000;
+    bounds.quitMs = 500;
+    int waits = 0;
+    bounds.goOn = [&waits] {
+      ++waits;
+      return true;
+    };
+    ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+    start = GetTickCount64();
+    const WordImport word = ImportWordDocument(answers, loan, bounds);
+    const ULONGLONG took = GetTickCount64() - start;
+    std::printf("    an open that never returns was given up after %llu ms, %d waits for messages\n", took, waits);
+    CHECK(word.started && !word.opened && word.timedOut);
+    CHECK(took >= 1500 && took < 30000);
+    CHECK(waits > 10);
+    // A step whose caller gives up ends at once.
+    bounds.goOn = [] { return false; };
+    const WordImport stopped = ImportWordDocument(answers, loan, bounds);
+    CHECK(!stopped.opened);
+  }
+  ReleaseStuckCalls();
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+  RunMessagesFor(200);
+}
+
+// --- closing the window mid-import ------------------------------------------------
+
+// Closes the window as soon as the stand-in has copied, from another thread,
+// as a user's click on the close box would come: handled at the import's
+// next processing of messages.
+DWORD WINAPI CloseAfterTheCopy(void* window) {
+  for (int i = 0; i < 500; ++i) {
+    if (CallsEndingWith("Range.Copy get") > 0) break;
+    Sleep(10);
+  }
+  PostMessageW(static_cast<HWND>(window), WM_CLOSE, 0, 0);
+  return 0;
+}
+
+TEST(ClosingTheWindowMidImportLeavesTheUsersClipboard) {
+  // Between two files (each made slow by a busy word processor).
+  {
+    ImportWindow w;
+    SetStandinMode(L"busy");
+    REQUIRE(PutUserClipboard(w.host));
+    KernelHandle closer(CreateThread(nullptr, 0, CloseAfterTheCopy, w.host, 0, nullptr));
+    OnFilesDropped(Drop({MakeFile(L"甲.txt", "甲的内容"), MakeFile(L"乙.txt", "乙的内容")}));
+    WaitForSingleObject(closer.Get(), 10000);
+    CHECK(!IsWindow(w.host));
+    CHECK_EQ(CallsEndingWith("Range.Copy get"), size_t{1});
+    CHECK_EQ(UserClipboardNow(), kUserClipboard);
+  }
+  // While Word's copy waits for the delayed paste.
+  {
+    ImportWindow w;
+    SetStandinMode(L"copy-no-text");
+    REQUIRE(PutUserClipboard(w.host));
+    OnFilesDropped(Drop({MakeFile(L"图文.txt", "图文混排的文档")}));
+    CHECK(UserClipboardNow() != kUserClipboard);  // Word's copy waits for the paste
+    // What the main window's close does before the window goes.
+    EndImportOnClose();
+    DestroyWindow(w.host);
+    CHECK_EQ(UserClipboardNow(), kUserClipboard);
+    RunMessagesFor(300);
+    CHECK_EQ(pasteTicks, 0);
+    CHECK_EQ(UserClipboardNow(), kUserClipboard);
+  }
 }
 
 }  // namespace
