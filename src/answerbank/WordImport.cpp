@@ -14,8 +14,9 @@ const wchar_t* const kNoDocumentPassword = L"\x01\x02\x03";
 
 namespace {
 
-// After both bounds, how long the caller still waits for the step's thread
-// before it leaves it behind (a server in this process that never answers).
+// After both bounds and the end of the word processor's process, how long the
+// caller still waits for the step's thread before it leaves it behind (a
+// server loaded in this process that never answers).
 constexpr DWORD kAbandonGraceMs = 2000;
 constexpr DWORD kWaitSliceMs = 30;
 
@@ -104,7 +105,11 @@ struct Step {
 
     ComPtr<IDispatch> application = CreateAutomationObject(progId.c_str());
     started = static_cast<bool>(application);
-    const KernelHandle server = application ? NewServerProcess(image, before) : KernelHandle();
+    if (application) {
+      KernelHandle found = NewServerProcess(image, before);
+      std::lock_guard<std::mutex> lock(phase);
+      server = std::move(found);
+    }
     // Before anything is opened: a document's AutoOpen or Document_Open macro
     // would otherwise run, as automation enables every macro by default.
     Variant macrosOff(kMacrosForceDisabled);
@@ -144,16 +149,23 @@ struct Step {
     const HRESULT quit = AutomationCall(application.Get(), L"Quit");
     // A word processor that would not quit (busy, or stuck at a question
     // nobody sees) would stay hidden for good.
-    if (FAILED(quit) && server) {
-      TerminateProcess(server.Get(), 1);
-      WaitForSingleObject(server.Get(), 5000);
-    }
+    if (FAILED(quit)) EndServer();
     application.Reset();
     documents.Reset();
     document.Reset();
     content.Reset();
     std::lock_guard<std::mutex> lock(phase);
     watched = nullptr;
+  }
+
+  // Any thread: ends the word processor's process, where it runs in one of
+  // its own. A call still waiting for it then fails at once, wherever COM
+  // did not give it up at its deadline.
+  void EndServer() {
+    std::lock_guard<std::mutex> lock(phase);
+    if (!server) return;
+    TerminateProcess(server.Get(), 1);
+    WaitForSingleObject(server.Get(), 5000);
   }
 
   // Any thread: gives up the call waiting now and the rest of the work; the
@@ -167,6 +179,7 @@ struct Step {
   std::mutex phase;
   CallDeadline* watched = nullptr;
   bool quitting = false;
+  KernelHandle server;
 };
 
 DWORD WINAPI StepThread(void* ticket) {
@@ -206,9 +219,10 @@ WordImport ImportWordDocument(const std::wstring& path, ClipboardLoan& loan, con
   // While it works this thread stays responsive, through the caller's pump or
   // at least to the messages other threads send it.
   const ULONGLONG start = GetTickCount64();
-  ULONGLONG leaveAt = start + options.workMs + options.quitMs + kAbandonGraceMs;
+  ULONGLONG endServerAt = start + options.workMs + options.quitMs;
   bool goingOn = true;
   bool gaveUp = false;
+  bool serverEnded = false;
   bool finished = false;
   for (;;) {
     const HANDLE handle = thread.Get();
@@ -227,12 +241,18 @@ WordImport ImportWordDocument(const std::wstring& path, ClipboardLoan& loan, con
       step->GiveUp();
       gaveUp = true;
       // Only the quit is waited for now.
-      if (now + options.quitMs + kAbandonGraceMs < leaveAt) leaveAt = now + options.quitMs + kAbandonGraceMs;
+      if (now + options.quitMs < endServerAt) endServerAt = now + options.quitMs;
     }
     // A call waiting for its answer looks at its deadline when a message
     // comes: one is sent once the work's bound is past.
-    if (!goingOn || now >= start + options.workMs) PostThreadMessageW(threadId, WM_NULL, 0, 0);
-    if (now >= leaveAt) break;
+    if (gaveUp || now >= start + options.workMs) PostThreadMessageW(threadId, WM_NULL, 0, 0);
+    // Both bounds past and the step still not done: whatever it waits for
+    // is ended, which lets its calls fail.
+    if (now >= endServerAt && !serverEnded) {
+      step->EndServer();
+      serverEnded = true;
+    }
+    if (now >= endServerAt + kAbandonGraceMs) break;
   }
 
   result.started = step->started;

@@ -4,6 +4,8 @@
 // text on the clipboard on "Copy". Every call is appended to a log file (see
 // kWordStandinLogVariable), so tests can check the order of the calls; the
 // failures of a real word processor can be asked for (kWordStandinModeVariable).
+// Built twice: as a library loaded into the caller, and, with
+// WORD_STANDIN_SERVER defined, as a program of its own.
 #include <windows.h>
 #include <oaidl.h>
 #include <objbase.h>
@@ -466,7 +468,12 @@ class Application final : public Object {
       case 2:
         return Return(new Documents(), result);
       case 4:
-        return ModeIs(L"quit-refused") ? RPC_E_CALL_REJECTED : S_OK;
+        if (ModeIs(L"quit-refused")) return RPC_E_CALL_REJECTED;
+#ifdef WORD_STANDIN_SERVER
+        // The program ends once this call has been answered.
+        PostQuitMessage(0);
+#endif
+        return S_OK;
       default:
         return S_OK;
     }
@@ -513,6 +520,36 @@ ClassFactory factory;
 
 }  // namespace
 
+#ifdef WORD_STANDIN_SERVER
+
+// Started by COM with -Embedding: offers one application object, and ends when
+// it quits or its client lets it go.
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  DWORD cookie = 0;
+  if (FAILED(CoRegisterClassObject(kWordStandinServerClassId, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE,
+                                   &cookie))) {
+    CoUninitialize();
+    return 1;
+  }
+  Log(L"server started");
+  const UINT_PTR timer = SetTimer(nullptr, 0, 200, nullptr);
+  bool made = false;
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    made = made || liveObjects > 0;
+    if (message.message == WM_TIMER && made && liveObjects == 0) break;
+    DispatchMessageW(&message);
+  }
+  KillTimer(nullptr, timer);
+  CoRevokeClassObject(cookie);
+  Log(L"server ended");
+  CoUninitialize();
+  return 0;
+}
+
+#else
+
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID classId, REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
@@ -521,3 +558,5 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID classId, REFIID iid
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return liveObjects == 0 && serverLocks == 0 ? S_OK : S_FALSE; }
+
+#endif

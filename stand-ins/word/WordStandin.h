@@ -9,6 +9,16 @@ constexpr wchar_t kWordStandinClassIdText[] = L"{06CEE453-3BE2-49C5-AC3E-E0F0298
 constexpr wchar_t kWordStandinProgId[] = L"Word.Application";
 constexpr wchar_t kWordStandinDll[] = L"WordStandin.dll";
 
+// The same stand-in as a program of its own (a local server), as the real word
+// processor runs: started by COM when a client makes its application object,
+// ended when that object quits or goes. Registered under a name of its own so
+// that tests choose it where they mean to.
+// {DDC1C86C-C08D-48EB-8FD5-FE8F8387EEAD}
+constexpr GUID kWordStandinServerClassId = {0xddc1c86c, 0xc08d, 0x48eb, {0x8f, 0xd5, 0xfe, 0x8f, 0x83, 0x87, 0xee, 0xad}};
+constexpr wchar_t kWordStandinServerClassIdText[] = L"{DDC1C86C-C08D-48EB-8FD5-FE8F8387EEAD}";
+constexpr wchar_t kWordStandinServerProgId[] = L"Tavrel.WordStandin.Server";
+constexpr wchar_t kWordStandinServerExe[] = L"WordStandinServer.exe";
+
 // The environment variable naming the file (a Windows path) that every call
 // on the stand-in's objects is appended to, one line each, in UTF-8.
 constexpr wchar_t kWordStandinLogVariable[] = L"TAVREL_WORD_STANDIN_LOG";

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <ole2.h>
 #include <richedit.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -631,6 +632,87 @@ TEST(ABusyStuckOrProtectedWordNeverHoldsTheImport) {
   ReleaseStuckCalls();
   CHECK_EQ(UserClipboardNow(), kUserClipboard);
   RunMessagesFor(200);
+}
+
+// The stand-in running as a program of its own, as the real word processor
+// does: a call waiting for it is given up at its bound through the message
+// filter, and a server that does not quit is ended.
+std::vector<DWORD> ServerProcesses() {
+  std::vector<DWORD> found;
+  FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return found;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+    if (_wcsicmp(entry.szExeFile, kWordStandinServerExe) == 0) found.push_back(entry.th32ProcessID);
+  }
+  return found;
+}
+
+bool NoServerWithin(DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (!ServerProcesses().empty()) {
+    if (GetTickCount64() > end) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+TEST(AWordProcessorOfItsOwnIsGivenUpAtItsBoundsAndEndedWhenItWillNotQuit) {
+  ImportWindow w;
+  REQUIRE(PutUserClipboard(w.host));
+  // One an earlier run left behind would be taken for the new one.
+  for (DWORD id : ServerProcesses()) {
+    const KernelHandle left(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+    if (left) TerminateProcess(left.Get(), 1);
+  }
+  REQUIRE(NoServerWithin(5000));
+  const std::wstring answers = MakeFile(L"题库.txt", kAnswers);
+  WordStepOptions local;
+  local.progId = kWordStandinServerProgId;
+
+  // Working: the text, and the program ends on its own when told to quit.
+  {
+    ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+    const WordImport word = ImportWordDocument(answers, loan, local);
+    CHECK(word.started && word.opened && word.copied && !word.timedOut);
+    CHECK_EQ(WideToGbk(word.text), kAnswers);
+  }
+  CHECK(NoServerWithin(5000));
+  CHECK_EQ(CallsEndingWith("server ended"), size_t{1});
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // An open that never returns: given up at the work's bound; the quit cannot
+  // be served either, so the program is ended.
+  // (Long enough for the program to start: under Wine that may take a second.)
+  SetStandinMode(L"hang-open");
+  local.workMs = 4000;
+  local.quitMs = 1000;
+  {
+    ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+    const ULONGLONG start = GetTickCount64();
+    const WordImport word = ImportWordDocument(answers, loan, local);
+    const ULONGLONG took = GetTickCount64() - start;
+    std::printf("    a stuck word processor of its own was given up and ended after %llu ms\n", took);
+    CHECK(word.started && !word.opened && !word.timedOut);
+    CHECK(took >= 4000 && took < 30000);
+  }
+  CHECK(NoServerWithin(2000));
+  CHECK_EQ(CallsEndingWith("server ended"), size_t{1});
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // Refusing to quit: the text still comes, and the program is ended.
+  SetStandinMode(L"quit-refused");
+  {
+    ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+    const WordImport word = ImportWordDocument(answers, loan, local);
+    CHECK(word.opened && !word.timedOut);
+    CHECK_EQ(WideToGbk(word.text), kAnswers);
+  }
+  CHECK(NoServerWithin(2000));
+  CHECK_EQ(CallsEndingWith("server ended"), size_t{1});
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+  ReleaseStuckCalls();
 }
 
 // --- closing the window mid-import ------------------------------------------------
