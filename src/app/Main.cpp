@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "answerbank/DocumentImport.h"
+#include "answerbank/import/DocumentImport.h"
 #include "app/Globals.h"
 #include "app/MainWindow.h"
 #include "platform/ClipboardLoan.h"

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/BankSearch.h"
-#include "answerbank/SearchReport.h"
+#include "answerbank/search/BankSearch.h"
+#include "answerbank/search/SearchReport.h"
 #include "char_range_print.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include <richedit.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -17,10 +18,10 @@
 #include <vector>
 
 #include "../../stand-ins/word/WordStandin.h"
-#include "answerbank/DocumentImport.h"
-#include "answerbank/DocumentReader.h"
 #include "answerbank/RichEditBox.h"
-#include "answerbank/WordImport.h"
+#include "answerbank/import/DocumentImport.h"
+#include "answerbank/import/DocumentReader.h"
+#include "answerbank/import/WordImport.h"
 #include "app/Globals.h"
 #include "check.h"
 #include "clipboard_support.h"
@@ -82,6 +83,7 @@ struct ImportWindow {
   HWND host = nullptr;
   HWND box = nullptr;
   HWND status = nullptr;
+  DocumentImportControls controls;
 
   ImportWindow() {
     OleInitialize(nullptr);
@@ -99,17 +101,18 @@ struct ImportWindow {
     pasteTicks = 0;
     piecesBeforeLaterDrop = 0;
     const HWND timerWindow = host;
-    SetDocumentImportControls({box, [](int page) { events.push_back("page " + std::to_string(page)); },
-                               [] { events.push_back("tab clicked"); },
-                               [timerWindow](int intervalMs) {
-                                 events.push_back("timer " + std::to_string(intervalMs));
-                                 if (intervalMs > 0) {
-                                   SetTimer(timerWindow, kPasteTimer, static_cast<UINT>(intervalMs), nullptr);
-                                 } else {
-                                   KillTimer(timerWindow, kPasteTimer);
-                                 }
-                               },
-                               1, status, kIdleStatus});
+    controls = {box, [](int page) { events.push_back("page " + std::to_string(page)); },
+                [] { events.push_back("tab clicked"); },
+                [timerWindow](int intervalMs) {
+                  events.push_back("timer " + std::to_string(intervalMs));
+                  if (intervalMs > 0) {
+                    SetTimer(timerWindow, kPasteTimer, static_cast<UINT>(intervalMs), nullptr);
+                  } else {
+                    KillTimer(timerWindow, kPasteTimer);
+                  }
+                },
+                1, status, kIdleStatus};
+    SetDocumentImportControls(controls);
     DeleteFileW(LogPath().c_str());
     SetEnvironmentVariableW(kWordStandinLogVariable, LogPath().c_str());
     SetStandinMode(nullptr);
@@ -275,11 +278,7 @@ std::pair<long, long> Selection(HWND box) {
   return {range.cpMin, range.cpMax};
 }
 
-DroppedPaths Drop(const std::vector<std::wstring>& paths) {
-  std::vector<std::string> gbk;
-  for (const std::wstring& path : paths) gbk.push_back(WideToGbk(path));
-  return DroppedPaths{JoinDroppedPaths(gbk), JoinDroppedPaths(paths)};
-}
+DroppedPaths Drop(const std::vector<std::wstring>& paths) { return DroppedPaths{paths}; }
 
 const std::string kAnswers = "第一题：答案 A\r\n第二题：答案 B（全角括号）\r\n";
 const std::string kBank = "我的答案库：第一题 A";
@@ -290,7 +289,7 @@ TEST(WordGivesTheDocumentsTextAfterTheCallsInTheirOrder) {
   ImportWindow w;
   const std::wstring path = MakeFile(L"答案.txt", kAnswers);
   ClipboardLoan loan = ClipboardLoan::Borrow(1000);
-  const WordImport word = ImportWordDocument(path, loan);
+  const WordCopyResult word = ImportWordDocument(path, loan);
   CHECK(word.started && word.opened && word.copied);
   CHECK_EQ(WideToGbk(word.text), kAnswers);
   CHECK_EQ(Calls(), CallsOfOneImport(path));
@@ -301,7 +300,7 @@ TEST(AFailedOpenTakesNothingFromTheClipboard) {
   REQUIRE(PutUserClipboard(w.host));
   const std::wstring path = TempFolder() + L"\\没有这个文件.doc";
   ClipboardLoan loan = ClipboardLoan::Borrow(1000);
-  const WordImport word = ImportWordDocument(path, loan);
+  const WordCopyResult word = ImportWordDocument(path, loan);
   CHECK(word.started && !word.opened && !word.copied);
   CHECK_EQ(WideToGbk(word.text), std::string());
   CHECK_EQ(Calls(), (std::vector<std::string>{
@@ -325,11 +324,11 @@ TEST(ACopyThatChangedNothingGivesNoText) {
   REQUIRE(PutUserClipboard(w.host));
   SetStandinMode(L"copy-nothing");
   ClipboardLoan loan = ClipboardLoan::Borrow(1000);
-  const WordImport word = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), loan);
+  const WordCopyResult word = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), loan);
   CHECK(word.started && word.opened && !word.copied);
   CHECK_EQ(WideToGbk(word.text), std::string());
   SetStandinMode(L"absent");
-  const WordImport none = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), loan);
+  const WordCopyResult none = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), loan);
   CHECK(!none.started && !none.opened && !none.copied);
   CHECK_EQ(Calls().back(), std::string("create refused"));
   CHECK_EQ(UserClipboardNow(), kUserClipboard);
@@ -355,15 +354,29 @@ TEST(DropShowsTheLocalSearchPageThenTheTextInTheStandardFormat) {
   CHECK_EQ(UserClipboardNow(), kUserClipboard);
 }
 
-TEST(DropUsesTheUtf16ListWhenGbkCannotSpellTheName) {
+TEST(EveryDropTellsThatTheBankIsReplacedBeforeItsWaitingText) {
+  ImportWindow w;
+  w.controls.bankReplaced = [] { events.push_back("bank replaced"); };
+  SetDocumentImportControls(w.controls);
+  const std::wstring first = MakeFile(L"第一.txt", "第一个文件");
+  const std::wstring second = MakeFile(L"第二.txt", std::string(40000, 'x'));
+  OnFilesDropped(Drop({first}));
+  CHECK_EQ(events, (std::vector<std::string>{"page 1", "tab clicked", "bank replaced",
+                                             "text 正在载入拖入的文档，请稍后……", "text 第一个文件"}));
+  // A drop arriving while another fills the box is a replacement of its own.
+  events.clear();
+  laterDrop = Drop({first});
+  piecesBeforeLaterDrop = 1;
+  OnFilesDropped(Drop({second}));
+  CHECK_EQ(std::count(events.begin(), events.end(), std::string("bank replaced")), 2);
+  CHECK_EQ(w.Text(), std::string("第一个文件"));
+}
+
+TEST(DropOpensANameGbkCannotSpell) {
   ImportWindow w;
   const std::wstring path = MakeFile(L"한국어 자료.txt", "韩文名字的文件");
-  OnFilesDropped(DroppedPaths{WideToGbk(path), path});
+  OnFilesDropped(Drop({path}));
   CHECK_EQ(w.Text(), std::string("韩文名字的文件"));
-  // Only the GBK list: a name GBK spells opens as well.
-  const std::wstring chinese = MakeFile(L"第二章 练习题.txt", "练习题的答案");
-  OnFilesDropped(DroppedPaths{WideToGbk(chinese), L""});
-  CHECK_EQ(w.Text(), std::string("练习题的答案"));
   DeleteFileW(path.c_str());
 }
 
@@ -580,7 +593,7 @@ TEST(ABusyStuckOrProtectedWordNeverHoldsTheImport) {
   const std::wstring answers = MakeFile(L"题库.txt", kAnswers);
   {
     ClipboardLoan loan = ClipboardLoan::Borrow(1000);
-    const WordImport word = ImportWordDocument(answers, loan);
+    const WordCopyResult word = ImportWordDocument(answers, loan);
     CHECK(word.opened && word.copied && !word.timedOut);
     CHECK_EQ(WideToGbk(word.text), kAnswers);
     CHECK(CallsEndingWith(" rejected") > 0);
@@ -596,7 +609,7 @@ TEST(ABusyStuckOrProtectedWordNeverHoldsTheImport) {
     bounds.quitMs = 800;
     ClipboardLoan loan = ClipboardLoan::Borrow(1000);
     start = GetTickCount64();
-    const WordImport word = ImportWordDocument(answers, loan, bounds);
+    const WordCopyResult word = ImportWordDocument(answers, loan, bounds);
     CHECK(GetTickCount64() - start >= 800);
     CHECK(word.opened && !word.timedOut);
     CHECK_EQ(WideToGbk(word.text), kAnswers);
@@ -618,7 +631,7 @@ TEST(ABusyStuckOrProtectedWordNeverHoldsTheImport) {
     };
     ClipboardLoan loan = ClipboardLoan::Borrow(1000);
     start = GetTickCount64();
-    const WordImport word = ImportWordDocument(answers, loan, bounds);
+    const WordCopyResult word = ImportWordDocument(answers, loan, bounds);
     const ULONGLONG took = GetTickCount64() - start;
     std::printf("    an open that never returns was given up after %llu ms, %d waits for messages\n", took, waits);
     CHECK(word.started && !word.opened && word.timedOut);
@@ -626,7 +639,7 @@ TEST(ABusyStuckOrProtectedWordNeverHoldsTheImport) {
     CHECK(waits > 10);
     // A step whose caller gives up ends at once.
     bounds.goOn = [] { return false; };
-    const WordImport stopped = ImportWordDocument(answers, loan, bounds);
+    const WordCopyResult stopped = ImportWordDocument(answers, loan, bounds);
     CHECK(!stopped.opened);
   }
   ReleaseStuckCalls();
@@ -674,7 +687,7 @@ TEST(AWordProcessorOfItsOwnIsGivenUpAtItsBoundsAndEndedWhenItWillNotQuit) {
   // Working: the text, and the program ends on its own when told to quit.
   {
     ClipboardLoan loan = ClipboardLoan::Borrow(1000);
-    const WordImport word = ImportWordDocument(answers, loan, local);
+    const WordCopyResult word = ImportWordDocument(answers, loan, local);
     CHECK(word.started && word.opened && word.copied && !word.timedOut);
     CHECK_EQ(WideToGbk(word.text), kAnswers);
   }
@@ -691,7 +704,7 @@ TEST(AWordProcessorOfItsOwnIsGivenUpAtItsBoundsAndEndedWhenItWillNotQuit) {
   {
     ClipboardLoan loan = ClipboardLoan::Borrow(1000);
     const ULONGLONG start = GetTickCount64();
-    const WordImport word = ImportWordDocument(answers, loan, local);
+    const WordCopyResult word = ImportWordDocument(answers, loan, local);
     const ULONGLONG took = GetTickCount64() - start;
     std::printf("    a stuck word processor of its own was given up and ended after %llu ms\n", took);
     CHECK(word.started && !word.opened && !word.timedOut);
@@ -705,7 +718,7 @@ TEST(AWordProcessorOfItsOwnIsGivenUpAtItsBoundsAndEndedWhenItWillNotQuit) {
   SetStandinMode(L"quit-refused");
   {
     ClipboardLoan loan = ClipboardLoan::Borrow(1000);
-    const WordImport word = ImportWordDocument(answers, loan, local);
+    const WordCopyResult word = ImportWordDocument(answers, loan, local);
     CHECK(word.opened && !word.timedOut);
     CHECK_EQ(WideToGbk(word.text), kAnswers);
   }
