@@ -241,6 +241,8 @@ TEST(TheClipboardIsBackBeforeTheTextIsHandedOnAndBorrowersTakeTurns) {
   CHECK_EQ(scene.DragAndSee(from, to), copiedNothing);
   CHECK_EQ(ReadClipboardTextGbk(nullptr), std::string("用户的大图"));
   CHECK(IsClipboardFormatAvailable(huge));
+  // Not left for the tests after this one.
+  WriteClipboardTextGbk(scene.textWindow.Get(), "");
 }
 
 // Mouse moves as a user makes them, each timed from the call to its return:
