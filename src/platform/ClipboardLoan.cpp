@@ -137,13 +137,18 @@ std::wstring ClipboardLoan::ReadAndGiveBack() {
     return {};
   }
   std::wstring text;
+  bool opened = false;
   {
     ClipboardOpening clipboard(Owner());
     if (clipboard.IsOpen()) {
+      opened = true;
       text = UnicodeTextOfOpenClipboard();
       if (NeedsPuttingBack()) saved_.PutBack();
     }
   }
+  // Another program held the clipboard past the patience: nothing was read,
+  // but the user's clipboard is tried once more.
+  if (!opened) GiveBack();
   End();
   return text;
 }
