@@ -27,6 +27,8 @@ class BoxCharacterReader {
  public:
   explicit BoxCharacterReader(std::u16string_view text) : text_(text) {}
   bool Next(BoxCharacter& character);
+  // The UTF-16 unit where the next character starts.
+  size_t Unit() const { return unit_; }
 
  private:
   std::u16string_view text_;
