@@ -1,7 +1,10 @@
 #include "answerbank/BankSearch.h"
 
 #include "answerbank/SearchReport.h"
+#include "answerbank/TextFolding.h"
 #include "answerbank/TolerantSearch.h"
+#include "answerbank/search/QuestionStem.h"
+#include "answerbank/search/StemSearch.h"
 
 BankSearchResult SearchBank(std::string_view bank, std::u16string_view bankUnits, std::string_view question,
                             std::u16string_view questionUnits, const std::function<bool()>& keepGoing) {
@@ -15,22 +18,39 @@ BankSearchResult SearchBank(std::string_view bank, std::u16string_view bankUnits
   }
   if (question.empty()) return found;
 
-  TolerantResult tolerant = TolerantSearch(bankUnits, questionUnits, keepGoing);
-  switch (tolerant.outcome) {
-    case TolerantOutcome::NotFound:
-      return found;
-    case TolerantOutcome::Stopped:
-      found.outcome = BankSearchOutcome::Stopped;
-      return found;
-    case TolerantOutcome::Folded:
-      found.outcome = BankSearchOutcome::Folded;
-      break;
-    case TolerantOutcome::Closest:
-      found.outcome = BankSearchOutcome::Closest;
-      found.similarity = tolerant.similarity;
-      break;
+  // Takes a tolerant result; false when the search has to go on.
+  auto take = [&found](TolerantResult&& tolerant) {
+    switch (tolerant.outcome) {
+      case TolerantOutcome::NotFound: return false;
+      case TolerantOutcome::Stopped: found.outcome = BankSearchOutcome::Stopped; return true;
+      case TolerantOutcome::Folded: found.outcome = BankSearchOutcome::Folded; break;
+      case TolerantOutcome::Closest: found.outcome = BankSearchOutcome::Closest; break;
+    }
+    found.hits = std::move(tolerant.hits);
+    found.similarity = tolerant.similarity;
+    return true;
+  };
+  auto takeStem = [&found](StemResult&& stem, BankSearchOutcome asFolded) {
+    switch (stem.outcome) {
+      case StemOutcome::NotFound: return false;
+      case StemOutcome::Stopped: found.outcome = BankSearchOutcome::Stopped; return true;
+      case StemOutcome::Folded: found.outcome = asFolded; break;
+      case StemOutcome::Closest: found.outcome = BankSearchOutcome::Closest; break;
+    }
+    found.hits = std::move(stem.hits);
+    found.similarity = stem.similarity;
+    return true;
+  };
+
+  const std::u32string folded = FoldText(questionUnits);
+  if (take(FoldedOccurrences(bankUnits, folded, FoldCharacter, keepGoing))) return found;
+  const QuestionStem stem = FindStem(questionUnits);
+  if (stem.furniture && takeStem(SearchStem(bankUnits, stem, keepGoing), BankSearchOutcome::Stem)) return found;
+  if (take(ClosestPassages(bankUnits, folded, FoldCharacter, keepGoing))) return found;
+  // A blank drawn another way ("____" for "（ ）") is all that may still differ.
+  if (!stem.furniture && FoldStem(questionUnits).size() != folded.size()) {
+    takeStem(SearchStem(bankUnits, stem, keepGoing), BankSearchOutcome::Folded);
   }
-  found.hits = std::move(tolerant.hits);
   return found;
 }
 
@@ -47,6 +67,8 @@ std::string BankSearchReport(const BankSearchResult& found) {
       return FoldedSearchReport(count);
     case BankSearchOutcome::Closest:
       return ClosestSearchReport(found.similarity, count);
+    case BankSearchOutcome::Stem:
+      return StemSearchReport(count);
     default:
       return SearchReport(count);
   }

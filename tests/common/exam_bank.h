@@ -519,7 +519,9 @@ inline std::u16string PageLabel(Random& random, QuestionType type) {
   }
   const std::u16string score = Number(1 + static_cast<long long>(Pick(random, 5)));
   std::u16string label;
-  switch (Pick(random, 9)) {
+  switch (Pick(random, 11)) {
+    case 9: label = n + u"." + name + u"（" + score + u"分）"; break;
+    case 10: label = u"第" + n + u"题" + Space(random) + name + u" "; break;
     case 0: label = n + u".【" + name + u"】"; break;
     case 1: label = n + u". (" + name + u", " + score + u".0 分)" + Space(random); break;
     case 2: label = u"第" + n + u"题" + Space(random) + u"[" + name + u"]" + Space(random); break;
