@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/DocumentReader.h"
-#include "answerbank/TextEncoding.h"
+#include "answerbank/formats/TextEncoding.h"
+#include "answerbank/import/DocumentReader.h"
 #include "document_samples.h"
 #include "platform/Text.h"
 #include "zip_builder.h"

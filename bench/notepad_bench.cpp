@@ -18,21 +18,21 @@
 #include <vector>
 
 #include "../stand-ins/word/WordStandin.h"
-#include "answerbank/DocumentImport.h"
-#include "answerbank/DocumentReader.h"
-#include "answerbank/Notepad.h"
-#include "answerbank/NotepadFile.h"
 #include "answerbank/RichCharCount.h"
 #include "answerbank/RichEditBox.h"
 #include "answerbank/StandardFormatting.h"
-#include "answerbank/WordImport.h"
+#include "answerbank/import/DocumentImport.h"
+#include "answerbank/import/DocumentReader.h"
+#include "answerbank/import/WordImport.h"
+#include "answerbank/notepad/Notepad.h"
+#include "answerbank/notepad/NotepadFile.h"
 #include "app/DropTarget.h"
 #include "app/Globals.h"
 #include "file_drag.h"
+#include "per_byte_count.h"
 #include "platform/Controls.h"
 #include "platform/Handles.h"
 #include "platform/MessagePump.h"
-#include "per_byte_count.h"
 #include "platform/Text.h"
 
 namespace {
@@ -261,7 +261,7 @@ int main(int argc, char** argv) {
     const std::wstring path = std::wstring(temp) + L"导入基准-无Word.txt";
     const std::wstring wide = MakeWideText(units);
     WriteUtf8File(path, wide);
-    const DroppedPaths drop{WideToGbk(path), path};
+    const DroppedPaths drop{{path}};
     const bool withinLimit = wide.size() <= kMaxDocumentTextUnits;
     Window w = MakeWindow();
     char label[96];
@@ -275,7 +275,7 @@ int main(int argc, char** argv) {
         if (withinLimit) {
           OnFilesDropped(drop);
         } else {
-          ThrottledPump pump(30);
+          ThrottledPump pump;
           RichEditBox(w.box).SetContentInPieces(wide, [&] { return pump.Tick(); });
           FormatWholeBox(w.box);
         }

@@ -18,17 +18,17 @@
 #include <thread>
 #include <vector>
 
-#include "answerbank/LocalSearch.h"
-#include "answerbank/Occurrences.h"
 #include "answerbank/RichCharCount.h"
 #include "answerbank/RichEditBox.h"
-#include "answerbank/SearchReport.h"
 #include "answerbank/StandardFormatting.h"
+#include "answerbank/search/LocalSearch.h"
+#include "answerbank/search/Occurrences.h"
+#include "answerbank/search/SearchReport.h"
 #include "app/Globals.h"
+#include "per_byte_count.h"
 #include "platform/Controls.h"
 #include "platform/Handles.h"
 #include "platform/MessagePump.h"
-#include "per_byte_count.h"
 #include "platform/Text.h"
 
 namespace {
@@ -126,7 +126,7 @@ void PerByteSearch(const Window& w) {
 // The floor: the reset and the highlights alone, drawing suspended, positions
 // known; optionally processing messages every 30 ms as a responsive window must.
 void HighlightsOnly(const Window& w, const std::vector<CharRange>& ranges, long long total, bool pump) {
-  ThrottledPump pumper(30);
+  ThrottledPump pumper;
   RichEditBox box(w.answerBank);
   RedrawSuspension quiet(w.answerBank);
   TextFormat standard = DefaultTextFormat();
@@ -318,6 +318,19 @@ void TolerantSearches() {
           [&] { SearchFor(w, "答案题：下列选相中正确的是A", ClosestSearchReport(92, 2000)); });
 }
 
+// The whole-text reset of a freshly set bank, the way a search or 格式化 would
+// do it: in one request, or in slices with messages processed between them.
+void WholeReset(size_t kilobytes, bool inSlices) {
+  const std::string bank = MakeBank(kilobytes * 1024, static_cast<int>(kilobytes * 2));
+  const Window w = FreshWindow(bank);
+  SetFocus(nullptr);
+  if (inSlices) {
+    Measure("  in slices, processing messages", [&] { FormatWholeBox(w.answerBank); });
+  } else {
+    Measure("  in one request", [&] { FormatAll(w, {CharRange{0, RichCharCount(bank)}}, 0); }, false);
+  }
+}
+
 struct Run {
   const char* name;
   void (*body)(bool perByteFull);
@@ -335,6 +348,10 @@ const Run kRuns[] = {
     {"standard-colour", [](bool) { StandardFirst(OnStandard::ColourAlone); }},
     {"standard-reset", [](bool) { StandardFirst(OnStandard::ResetAlone); }},
     {"tolerant", [](bool) { TolerantSearches(); }},
+    {"reset-one-small", [](bool) { WholeReset(100, false); }},
+    {"reset-slices-small", [](bool) { WholeReset(100, true); }},
+    {"reset-one", [](bool) { WholeReset(1024, false); }},
+    {"reset-slices", [](bool) { WholeReset(1024, true); }},
 };
 
 // Runs one measurement in a new process of this program: its figures, and the
@@ -469,6 +486,15 @@ void Drive(const std::string& sections, bool perByteFull) {
     const std::vector<Figures> tolerant = RunBest("tolerant");
     longest = std::max({longest, Nth(tolerant, 0).longestWaitMs, Nth(tolerant, 1).longestWaitMs});
   }
+  if (wanted('e')) {
+    for (const char* size : {"small", "large"}) {
+      const bool small = std::strcmp(size, "small") == 0;
+      std::printf("(e) the whole-text reset of a freshly set %s bank\n", small ? "100 KB" : "1 MB");
+      const Figures one = Nth(RunBest(small ? "reset-one-small" : "reset-one"), 0);
+      const Figures slices = Nth(RunBest(small ? "reset-slices-small" : "reset-slices"), 0);
+      Ratio("in slices / in one request", slices.seconds / one.seconds, "the price of staying responsive");
+    }
+  }
   if (wanted('c') || wanted('d')) {
     std::printf("  longest wait for messages in a search without the whole-text reset: %.1f ms (at most 100)\n",
                 longest);
@@ -479,7 +505,7 @@ void Drive(const std::string& sections, bool perByteFull) {
 
 int main(int argc, char** argv) {
   bool perByteFull = false;
-  std::string sections = "abcd";
+  std::string sections = "abcde";
   const char* run = nullptr;
   for (int i = 1; i < argc; ++i) {
     perByteFull = perByteFull || std::strcmp(argv[i], "--per-byte-full") == 0;

@@ -3,8 +3,11 @@
 
 Reads every `#include "..."` line under src/ and stand-ins/, finds the folder
 each one reaches, and fails when a folder includes one it may not use (the
-ALLOWED table, printed in the README's "Layout" section). Tests, benchmarks
-and tools may include anything and are not read.
+ALLOWED table, printed in the README's "Layout" section). The answer bank's
+rooms (answerbank/search, answerbank/notepad, ...) are folders of their own.
+Each folder's CMakeLists.txt makes one library, and the libraries it names
+after USES must be ones of folders it may use too. Tests, benchmarks and tools
+may include anything and are not read.
 
   tools/check_layers.py [ROOT]     check the tree at ROOT (default: this repository)
   tools/check_layers.py --graph    also print the folder graph the includes form
@@ -15,15 +18,21 @@ import re
 import sys
 import tempfile
 
-# What each folder may include besides itself. view and enginehost are one
-# library and use each other; every other edge points down.
+# What each folder may include besides itself. view and enginehost form one
+# unit and use each other; every other edge points down. The answer bank's jobs
+# (search, notepad, import) share its top and the formats, never each other.
 ALLOWED = {
     "platform": set(),
     "view": {"platform", "enginehost"},
     "enginehost": {"platform", "view"},
     "answerbank": {"platform"},
+    "answerbank/formats": {"platform"},
+    "answerbank/search": {"answerbank", "platform"},
+    "answerbank/notepad": {"answerbank", "answerbank/formats", "platform"},
+    "answerbank/import": {"answerbank", "answerbank/formats", "platform"},
     "websearch": {"platform"},
-    "app": {"platform", "view", "enginehost", "answerbank", "websearch"},
+    "app": {"platform", "view", "enginehost", "answerbank", "answerbank/search", "answerbank/notepad",
+            "answerbank/import", "websearch"},
     # Stand-ins for outside libraries: the handle types, and the engine's
     # declarations that the stand-in engine exports.
     "stand-ins": {"platform", "enginehost"},
@@ -36,8 +45,11 @@ SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".c", ".S")
 
 
 def folder_of(root, path):
-    """The layer folder of a file: src/<folder>/..., or stand-ins."""
+    """The layer folder of a file: src/<folder>/..., src/answerbank/<room>/...,
+    or stand-ins."""
     parts = os.path.relpath(path, root).split(os.sep)
+    if parts[0] == "src" and len(parts) > 3 and f"{parts[1]}/{parts[2]}" in ALLOWED:
+        return f"{parts[1]}/{parts[2]}"
     if parts[0] == "src" and len(parts) > 2:
         return parts[1]
     if parts[0] == "stand-ins":
@@ -58,8 +70,9 @@ def included_folder(root, including, target):
     beside = os.path.normpath(os.path.join(os.path.dirname(including), target))
     if os.path.isfile(beside):
         return folder_of(root, beside) or "outside"
-    if os.path.isfile(os.path.join(root, "src", target)):
-        return target.split("/")[0]
+    under_src = os.path.join(root, "src", target)
+    if os.path.isfile(under_src):
+        return folder_of(root, under_src)
     return None
 
 
@@ -87,6 +100,49 @@ def read_graph(root):
             if reached not in ALLOWED[folder]:
                 problems.append(f'{where}: includes "{target}": {folder} may not use {reached}')
     return edges, problems
+
+
+LIBRARY = re.compile(r"tavrel_library\(\s*(\w+)(.*?)\)", re.DOTALL)
+KEYWORDS = ("LOGIC", "WINDOWS", "USES", "SYSTEM")
+
+
+def read_libraries(root):
+    """({library: folder}, {folder: [(library, [used libraries])]}) from the
+    folders' CMakeLists.txt files."""
+    owner, uses = {}, {}
+    for directory, _, names in os.walk(os.path.join(root, "src")):
+        if "CMakeLists.txt" not in names:
+            continue
+        folder = folder_of(root, os.path.join(directory, "CMakeLists.txt"))
+        if folder is None:
+            continue
+        with open(os.path.join(directory, "CMakeLists.txt"), encoding="utf-8") as f:
+            text = re.sub(r"#.*", "", f.read())
+        for name, body in LIBRARY.findall(text):
+            owner[name] = folder
+            words, section, used = body.split(), None, []
+            for word in words:
+                if word in KEYWORDS:
+                    section = word
+                elif section == "USES":
+                    used.append(word)
+            uses.setdefault(folder, []).append((name, used))
+    return owner, uses
+
+
+def library_problems(root):
+    """Libraries that link a folder's library their own folder may not include."""
+    owner, uses = read_libraries(root)
+    problems = []
+    for folder, libraries in uses.items():
+        for name, used in libraries:
+            for library in used:
+                reached = owner.get(library)
+                if reached is None or reached == folder:
+                    continue  # an outside library, such as zlib
+                if folder not in ALLOWED or reached not in ALLOWED[folder]:
+                    problems.append(f"library {name} ({folder}) links {library}: {folder} may not use {reached}")
+    return problems
 
 
 def cycle(edges):
@@ -126,11 +182,12 @@ def print_graph(title, edges):
     print(title)
     for folder in ALLOWED:
         if folder in edges or title.startswith("allowed"):
-            print(f"  {folder:<11}-> {', '.join(sorted(edges.get(folder, ()))) or '(nothing)'}")
+            print(f"  {folder:<19}-> {', '.join(sorted(edges.get(folder, ()))) or '(nothing)'}")
 
 
 def check(root, show_graph=False):
     edges, problems = read_graph(root)
+    problems += library_problems(root)
     found = cycle(edges)
     if found:
         problems.append("the folders include each other in a cycle: " + " -> ".join(found))
@@ -167,6 +224,21 @@ def self_test():
         os.remove(os.path.join(root, "stand-ins/wke/Bad.cpp"))
         write("src/websearch/Side.h", '#include "answerbank/Middle.h"\n')
         results.append(("websearch including answerbank", check(root), False))
+        os.remove(os.path.join(root, "src/websearch/Side.h"))
+        write("src/answerbank/import/Drop.h", '#include "answerbank/Middle.h"\n')
+        write("src/answerbank/search/Find.h", '#include "answerbank/Middle.h"\n')
+        results.append(("two rooms beside each other", check(root), True))
+        write("src/answerbank/search/Find.cpp", '#include "answerbank/import/Drop.h"\n')
+        results.append(("the search including the import", check(root), False))
+        os.remove(os.path.join(root, "src/answerbank/search/Find.cpp"))
+        write("src/platform/CMakeLists.txt", "tavrel_library(tavrel_platform LOGIC Low.cpp)\n")
+        write("src/answerbank/search/CMakeLists.txt",
+              "tavrel_library(tavrel_search\n  LOGIC Find.cpp\n  USES tavrel_platform zlib)\n")
+        results.append(("a library linking the platform", check(root), True))
+        write("src/answerbank/import/CMakeLists.txt", "tavrel_library(tavrel_import LOGIC Drop.cpp)\n")
+        write("src/answerbank/search/CMakeLists.txt",
+              "tavrel_library(tavrel_search\n  LOGIC Find.cpp\n  USES tavrel_import # the drop\n  tavrel_platform)\n")
+        results.append(("the search's library linking the import's", check(root), False))
     ok = True
     for what, passed, expected in results:
         if passed != expected:

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "answerbank/DocxText.h"
-#include "answerbank/TextEncoding.h"
-#include "answerbank/ZipArchive.h"
+#include "answerbank/formats/DocxText.h"
+#include "answerbank/formats/TextEncoding.h"
+#include "answerbank/formats/ZipArchive.h"
 #include "document_samples.h"
 #include "zip_builder.h"
 

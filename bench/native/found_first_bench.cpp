@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/BankSearch.h"
-#include "answerbank/TextEncoding.h"
+#include "answerbank/search/BankSearch.h"
+#include "answerbank/formats/TextEncoding.h"
 #include "exam_bank.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/TolerantSearch.h"
+#include "answerbank/search/TolerantSearch.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "answerbank/RichCharCount.h"
 
-#include "answerbank/GbkText.h"
+#include "platform/Text.h"
 
 long long RichCharWalker::CountPrefix(size_t prefixBytes) {
   if (prefixBytes > text_.size()) prefixBytes = text_.size();

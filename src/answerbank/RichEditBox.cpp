@@ -54,22 +54,22 @@ void ReplaceRange(HWND window, long from, long to, const wchar_t* text) {
 
 }  // namespace
 
-bool RichEditBox::SetContentInPieces(const std::string& gbk, const std::function<bool()>& between) {
-  return SetContentInPieces(GbkToWide(gbk), between);
+bool RichEditBox::SetContentInPieces(const std::string& gbk, const std::function<bool()>& keepGoing) {
+  return SetContentInPieces(GbkToWide(gbk), keepGoing);
 }
 
-bool RichEditBox::SetContentInPieces(const std::wstring& wide, const std::function<bool()>& between) {
+bool RichEditBox::SetContentInPieces(const std::wstring& wide, const std::function<bool()>& keepGoing) {
   // A repaint between pieces lays the long text out again each time: the box
   // goes on showing what it showed, and paints once at the end.
   RedrawSuspension quiet(window_);
   // From the end, so that nothing after a removed piece has to move. A stop
   // asked for meanwhile ends the fill here too: what asked for it (a newer
-  // fill, run from `between`) may already have filled the box.
+  // fill, run from `keepGoing`) may already have filled the box.
   for (long length = TextLength(window_); length > kPieceUnits;) {
     const long from = length - kPieceUnits;
     ReplaceRange(window_, from, length, L"");
     length = from;
-    if (!between()) return false;
+    if (!keepGoing()) return false;
   }
   if (wide.size() <= static_cast<size_t>(kPieceUnits)) {
     SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
@@ -84,7 +84,7 @@ bool RichEditBox::SetContentInPieces(const std::wstring& wide, const std::functi
     const std::wstring piece = wide.substr(start, end - start);
     ReplaceRange(window_, 0x7FFFFFFF, 0x7FFFFFFF, piece.c_str());
     start = end;
-    if (start < wide.size() && !between()) return false;
+    if (start < wide.size() && !keepGoing()) return false;
   }
   return true;
 }

@@ -22,15 +22,15 @@ class RichEditBox {
   // Whether the content is the empty text, without reading it.
   bool IsEmpty() const;
   void SetContent(const std::string& gbk);
-  // Like SetContent, but a long text goes in piece by piece, with `between`
+  // Like SetContent, but a long text goes in piece by piece, with `keepGoing`
   // called after each piece; it returns false to stop there. The box lays a
   // long text out for seconds, which one request would spend without a break.
-  bool SetContentInPieces(const std::string& gbk, const std::function<bool()>& between);
+  bool SetContentInPieces(const std::string& gbk, const std::function<bool()>& keepGoing);
   // The same for UTF-16 text, which keeps characters GBK lacks. A long text
-  // already in the box is taken out piece by piece first, with `between`
+  // already in the box is taken out piece by piece first, with `keepGoing`
   // called after each piece too (false stops there as well): the box can
   // spend a minute removing it in one request.
-  bool SetContentInPieces(const std::wstring& text, const std::function<bool()>& between);
+  bool SetContentInPieces(const std::wstring& text, const std::function<bool()>& keepGoing);
 
   // Selects `length` characters from the 0-based position `start`.
   void Select(long long start, long long length);

@@ -1,5 +1,15 @@
 #include "answerbank/TextFormat.h"
 
+namespace {
+
+TextFormats* currentFormats = nullptr;
+
+}  // namespace
+
+void SetTextFormats(TextFormats* formats) { currentFormats = formats; }
+
+TextFormats* CurrentTextFormats() { return currentFormats; }
+
 CharFormatRequest MakeCharFormatRequest(const TextFormat& format) {
   CharFormatRequest request;
   request.face = format.face;

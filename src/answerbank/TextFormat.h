@@ -32,3 +32,17 @@ TextFormat DefaultTextFormat();
 // What the standard format is set to before a whole text is reset to it:
 // 宋体 9 black; the offset and the effects keep their values.
 void SetPlainBlack(TextFormat& format);
+
+// The two formats the answer bank applies: the standard one (宋体 9 black) that
+// whole texts are reset to, and the one that colours a search's hits. The
+// program creates them at start-up and hands them over with SetTextFormats;
+// tests hand over their own.
+struct TextFormats {
+  TextFormat standardFormat = DefaultTextFormat();
+  TextFormat highlightFormat = DefaultTextFormat();
+};
+
+// Without formats (before the first call, or after a null) nothing that
+// applies one does anything.
+void SetTextFormats(TextFormats* formats);
+TextFormats* CurrentTextFormats();

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/DocumentImport.h"
+#include "answerbank/import/DocumentImport.h"
 #include "platform/BaseWindow.h"
 #include "platform/ComObject.h"
 #include "platform/Handles.h"
@@ -62,12 +62,6 @@ std::vector<std::wstring> DroppedFileNames(IDataObject* data) {
   return names;
 }
 
-DroppedPaths PathsOf(const std::vector<std::wstring>& names) {
-  std::vector<std::string> gbk;
-  for (const std::wstring& name : names) gbk.push_back(WideToGbk(name));
-  return DroppedPaths{JoinDroppedPaths(gbk), JoinDroppedPaths(names)};
-}
-
 // The drop's paths are delivered through a message to the relay window, once
 // the drop itself has returned.
 class FileDropTarget final : public ComObject<IDropTarget>, public BaseWindow<FileDropTarget> {
@@ -97,7 +91,7 @@ class FileDropTarget final : public ComObject<IDropTarget>, public BaseWindow<Fi
       return S_OK;
     }
     if (effect) *effect = DROPEFFECT_COPY;
-    pending_.push_back(PathsOf(names));
+    pending_.push_back(DroppedPaths{names});
     PostMessageW(relay_.Get(), kDeliverDrop, 0, 0);
     return S_OK;
   }

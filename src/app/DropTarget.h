@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "answerbank/DroppedPaths.h"
+#include "answerbank/import/DroppedPaths.h"
 
 using FilesDroppedHandler = std::function<void(const DroppedPaths&)>;
 

@@ -11,7 +11,7 @@ void StartEngine() {
   InstallMessageHook();
   SetProcessAffinityMask(GetCurrentProcess(), 1);
   EngineView& view = Globals().engineView;
-  view.Create(MainWindow::Instance().Control(ctl::kWebKitBox));
+  view.Create(ControlNamed(ctl::kWebKitBox));
   view.OnCreateView(NewWindowHandler);
 }
 

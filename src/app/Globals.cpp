@@ -9,11 +9,13 @@ std::unique_ptr<GlobalObjects>& Instance() {
 
 void GlobalInit() {
   Instance() = std::make_unique<GlobalObjects>();
+  SetTextFormats(Instance().get());
   SetSearchState(Instance().get());
 }
 
 void ExitCleanup() {
   SetSearchState(nullptr);
+  SetTextFormats(nullptr);
   Instance().reset();
 }
 

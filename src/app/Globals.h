@@ -4,15 +4,17 @@
 
 #include <memory>
 
-#include "answerbank/SearchState.h"
+#include "answerbank/TextFormat.h"
+#include "answerbank/search/SearchState.h"
 #include "app/WindowGeometry.h"
 #include "enginehost/EngineView.h"
 #include "platform/Handles.h"
 #include "websearch/ScreenCapture.h"
 
-// The local search's state is one of the program's objects: GlobalInit hands
-// it to the answer bank, ExitCleanup takes it back.
-struct GlobalObjects : SearchState {
+// The answer bank's two formats and the local search's state are among the
+// program's objects: GlobalInit hands them to the answer bank, ExitCleanup takes
+// them back.
+struct GlobalObjects : TextFormats, SearchState {
   // The one WebKit view; no engine call until the main window creates it.
   EngineView engineView;
   WindowsHook messageHook;

@@ -6,9 +6,9 @@
 
 #include <cstring>
 
-#include "answerbank/DocumentImport.h"
-#include "answerbank/LocalSearch.h"
-#include "answerbank/Notepad.h"
+#include "answerbank/import/DocumentImport.h"
+#include "answerbank/notepad/Notepad.h"
+#include "answerbank/search/LocalSearch.h"
 #include "app/ControlNames.h"
 #include "app/DropTarget.h"
 #include "app/SearchRouting.h"
@@ -60,6 +60,8 @@ bool MainWindow::Create(HINSTANCE instance, int showCommand) {
   created_ = true;
   return true;
 }
+
+HWND ControlNamed(const char* name) { return MainWindow::Instance().Control(name); }
 
 HWND MainWindow::Control(const char* name) const {
   if (SameName(name, MainWindowDescription().tabName)) return tab_;
@@ -145,7 +147,8 @@ void MainWindow::ConnectSubsystems() {
   SetNotepadControls({Control(ctl::kNotepadBox), Control(ctl::kNotepadStatus)});
   SetDocumentImportControls({Control(ctl::kAnswerBank), [this](int page) { SetCurrentPage(page); }, OnTabClicked,
                              [this](int intervalMs) { SetTimerInterval(ctl::kPasteTimer, intervalMs); },
-                             kLocalSearchPage, Control(ctl::kSearchStatus), FindControl(ctl::kSearchStatus)->caption});
+                             kLocalSearchPage, Control(ctl::kSearchStatus), FindControl(ctl::kSearchStatus)->caption,
+                             AnswerBankReplaced});
   WebSearchControls web;
   web.searchBox = Control(ctl::kSearchBox);
   static_assert(ctl::kEngineBoxes.size() == kEngineCount);

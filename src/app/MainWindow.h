@@ -56,3 +56,6 @@ class MainWindow : public BaseWindow<MainWindow> {
   bool created_ = false;
   SIZE lastOuterSize_{};
 };
+
+// The window of one of the main window's controls by its name (app/ControlNames.h).
+HWND ControlNamed(const char* name);

@@ -1,6 +1,6 @@
 #include "app/SearchRouting.h"
 
-#include "answerbank/LocalSearch.h"
+#include "answerbank/search/LocalSearch.h"
 #include "app/ControlNames.h"
 #include "app/Globals.h"
 #include "app/MainWindow.h"
@@ -10,8 +10,6 @@
 #include "websearch/WebSearch.h"
 
 namespace {
-
-HWND ControlNamed(const char* name) { return MainWindow::Instance().Control(name); }
 
 // On the GUI thread: the captured text goes into the search box and is
 // searched the way the radio buttons say.

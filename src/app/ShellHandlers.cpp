@@ -12,8 +12,7 @@
 
 void OnWindowCreated() {
   const HWND main = MainWindow::Instance().Handle();
-  RECT rect{};
-  GetWindowRect(main, &rect);
+  const RECT rect = ScreenRect(main);
   ApplyAlpha(main, 200);
   StartScreenCapture();
   // Files dropped anywhere on the window; the result is not looked at.
@@ -21,7 +20,7 @@ void OnWindowCreated() {
     CurrentDroppedPaths() = paths;
     MainWindow::Instance().Raise(ctl::kDropTarget, Event::FilesDropped);
   });
-  StoreWindowRect(rect);
+  RecordWindowRect(rect);
   Globals().captureArmed = 1;
   StartEngine();
 }
@@ -32,9 +31,9 @@ void OnWindowResized() {
   MainWindow& main = MainWindow::Instance();
   const RECT outer = ScreenRect(main.Handle());
   for (const ResizedControl& control : ResizeLayout(outer.right - outer.left, outer.bottom - outer.top)) {
-    SetWindowSize(main.Control(control.name), control.width, control.height);
+    SetWindowSize(ControlNamed(control.name), control.width, control.height);
   }
-  RecordWindowRect();
+  RecordWindowRect(outer);
 }
 
 void BrowserBack() { MainWindow::Instance().Browser().GoBack(); }

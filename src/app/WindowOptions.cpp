@@ -8,7 +8,6 @@
 namespace {
 
 HWND MainHandle() { return MainWindow::Instance().Handle(); }
-HWND ControlNamed(const char* name) { return MainWindow::Instance().Control(name); }
 
 }  // namespace
 
@@ -18,15 +17,9 @@ void ApplyAlpha(HWND window, int alpha) {
   SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
 }
 
-void StoreWindowRect(const RECT& rect) {
+void RecordWindowRect(const RECT& rect) {
   Globals().windowRect = {static_cast<double>(rect.left), static_cast<double>(rect.top),
                           static_cast<double>(rect.right), static_cast<double>(rect.bottom)};
-}
-
-void RecordWindowRect() {
-  RECT rect{};
-  GetWindowRect(MainHandle(), &rect);
-  StoreWindowRect(rect);
 }
 
 void BringMainWindowToFront() { BringToFront(MainHandle()); }
@@ -62,7 +55,7 @@ void OnTransparencyToggled() {
 
 void OnAlphaSlider() { ApplyAlpha(MainHandle(), SliderPosition(ControlNamed(ctl::kAlphaSlider))); }
 
-void OnWindowMoved() { RecordWindowRect(); }
+void OnWindowMoved() { RecordWindowRect(ScreenRect(MainHandle())); }
 
 void OnHoverTick() {
   POINT cursor{};

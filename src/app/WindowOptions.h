@@ -7,9 +7,8 @@
 // style is never taken away again.
 void ApplyAlpha(HWND window, int alpha);
 
-// Reads the main window's outer rectangle into WindowRect.
-void RecordWindowRect();
-void StoreWindowRect(const RECT& rect);
+// Keeps the main window's outer rectangle, in screen coordinates, as WindowRect.
+void RecordWindowRect(const RECT& rect);
 
 // Puts the main window in front of every ordinary window without leaving it
 // top-most, and activates it.

@@ -19,11 +19,16 @@ bool PumpPendingMessages();
 // True after a WM_QUIT has been seen by a nested pump.
 bool QuitRequested();
 
+// How often a long handler lets waiting messages through: often enough that
+// clicks and repaints feel immediate, seldom enough that the pumping itself
+// costs next to nothing.
+constexpr unsigned kPumpIntervalMs = 30;
+
 // Pumps only when at least `intervalMs` have passed since the last pump, so a
 // tight loop can call Tick() often at little cost.
 class ThrottledPump {
  public:
-  explicit ThrottledPump(unsigned intervalMs = 30);
+  explicit ThrottledPump(unsigned intervalMs = kPumpIntervalMs);
   // False once the program is closing; the caller should stop its work.
   bool Tick();
 

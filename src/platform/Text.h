@@ -6,6 +6,18 @@
 
 constexpr unsigned kGbkCodePage = 936;
 
+namespace gbk {
+
+// A byte that opens a double-byte GBK character. 0x80 is excluded: code page 936
+// uses it alone for the euro sign, and treating it as a lead byte would swallow
+// the character after it.
+constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x81; }
+
+// A byte that may follow a lead byte in a well-formed character: 0x40-0x7E or 0x80-0xFE.
+constexpr bool IsTrailByte(unsigned char byte) { return byte >= 0x40 && byte != 0x7F && byte != 0xFF; }
+
+}  // namespace gbk
+
 std::wstring GbkToWide(std::string_view gbk);
 std::string WideToGbk(std::wstring_view wide);
 

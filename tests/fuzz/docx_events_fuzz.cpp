@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "answerbank/DocxText.h"
+#include "answerbank/formats/DocxText.h"
 #include "event_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

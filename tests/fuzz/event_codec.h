@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "answerbank/XmlEvents.h"
+#include "answerbank/formats/XmlEvents.h"
 
 namespace fuzzevents {
 

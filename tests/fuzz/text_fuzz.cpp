@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "answerbank/TextEncoding.h"
+#include "answerbank/formats/TextEncoding.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "answerbank/ZipArchive.h"
+#include "answerbank/formats/ZipArchive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ZipArchive archive(std::string_view(reinterpret_cast<const char*>(data), size));

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/ApproximateMatcher.h"
+#include "answerbank/search/ApproximateMatcher.h"
 #include "char_range_print.h"
 
 namespace {

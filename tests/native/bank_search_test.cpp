@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/BankSearch.h"
-#include "answerbank/Occurrences.h"
-#include "answerbank/SearchReport.h"
-#include "answerbank/TextFolding.h"
-#include "answerbank/TolerantSearch.h"
+#include "answerbank/search/BankSearch.h"
+#include "answerbank/search/Occurrences.h"
 #include "answerbank/search/QuestionStem.h"
+#include "answerbank/search/SearchReport.h"
+#include "answerbank/search/TextFolding.h"
+#include "answerbank/search/TolerantSearch.h"
 #include "char_range_print.h"
 #include "exam_bank.h"
 

@@ -2,6 +2,6 @@
 #pragma once
 #include <ostream>
 
-#include "answerbank/Occurrences.h"
+#include "answerbank/search/Occurrences.h"
 
 inline void PrintTo(const CharRange& range, std::ostream* out) { *out << '[' << range.start << '+' << range.length << ']'; }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "answerbank/DocxText.h"
+#include "answerbank/formats/DocxText.h"
 
 namespace {
 

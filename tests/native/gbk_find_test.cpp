@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "answerbank/GbkText.h"
-#include "answerbank/Occurrences.h"
+#include "answerbank/search/GbkFind.h"
+#include "answerbank/search/Occurrences.h"
 
 namespace {
 

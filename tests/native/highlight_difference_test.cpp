@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "answerbank/HighlightDifference.h"
+#include "answerbank/search/HighlightDifference.h"
 #include "char_range_print.h"
 
 namespace {

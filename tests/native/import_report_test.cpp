@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "answerbank/ImportReport.h"
+#include "answerbank/import/ImportReport.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/NotepadEncoding.h"
+#include "answerbank/notepad/NotepadEncoding.h"
 
 namespace {
 

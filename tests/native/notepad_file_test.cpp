@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/NotepadFile.h"
+#include "answerbank/notepad/NotepadFile.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <random>
 
-#include "answerbank/Occurrences.h"
 #include "answerbank/RichCharCount.h"
-#include "answerbank/SearchReport.h"
+#include "answerbank/search/Occurrences.h"
+#include "answerbank/search/SearchReport.h"
 
 namespace {
 

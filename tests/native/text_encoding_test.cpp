@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <random>
 
-#include "answerbank/TextEncoding.h"
+#include "answerbank/formats/TextEncoding.h"
 
 namespace {
 

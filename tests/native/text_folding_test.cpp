@@ -4,7 +4,7 @@
 #include <string>
 
 #include "answerbank/RichCharCount.h"
-#include "answerbank/TextFolding.h"
+#include "answerbank/search/TextFolding.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/TextFolding.h"
-#include "answerbank/TolerantSearch.h"
+#include "answerbank/search/TextFolding.h"
+#include "answerbank/search/TolerantSearch.h"
 #include "char_range_print.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <functional>
 #include <random>
 
-#include "answerbank/ZipArchive.h"
+#include "answerbank/formats/ZipArchive.h"
 #include "zip_builder.h"
 
 namespace {

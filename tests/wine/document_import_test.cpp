@@ -9,16 +9,17 @@
 #include <ole2.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "../../stand-ins/word/WordStandin.h"
-#include "answerbank/DocumentImport.h"
-#include "answerbank/DocumentReader.h"
 #include "answerbank/RichEditBox.h"
-#include "answerbank/WordImport.h"
+#include "answerbank/import/DocumentImport.h"
+#include "answerbank/import/DocumentReader.h"
+#include "answerbank/import/WordImport.h"
 #include "app/Globals.h"
 #include "check.h"
 #include "clipboard_support.h"
@@ -79,6 +80,7 @@ struct ImportWindow {
   HWND host = nullptr;
   HWND box = nullptr;
   HWND status = nullptr;
+  DocumentImportControls controls;
 
   ImportWindow() {
     OleInitialize(nullptr);
@@ -96,17 +98,18 @@ struct ImportWindow {
     pasteTicks = 0;
     piecesBeforeLaterDrop = 0;
     const HWND timerWindow = host;
-    SetDocumentImportControls({box, [](int page) { events.push_back("page " + std::to_string(page)); },
-                               [] { events.push_back("tab clicked"); },
-                               [timerWindow](int intervalMs) {
-                                 events.push_back("timer " + std::to_string(intervalMs));
-                                 if (intervalMs > 0) {
-                                   SetTimer(timerWindow, kPasteTimer, static_cast<UINT>(intervalMs), nullptr);
-                                 } else {
-                                   KillTimer(timerWindow, kPasteTimer);
-                                 }
-                               },
-                               1, status, kIdleStatus});
+    controls = {box, [](int page) { events.push_back("page " + std::to_string(page)); },
+                [] { events.push_back("tab clicked"); },
+                [timerWindow](int intervalMs) {
+                  events.push_back("timer " + std::to_string(intervalMs));
+                  if (intervalMs > 0) {
+                    SetTimer(timerWindow, kPasteTimer, static_cast<UINT>(intervalMs), nullptr);
+                  } else {
+                    KillTimer(timerWindow, kPasteTimer);
+                  }
+                },
+                1, status, kIdleStatus};
+    SetDocumentImportControls(controls);
     DeleteFileW(LogPath().c_str());
     SetEnvironmentVariableW(kWordStandinLogVariable, LogPath().c_str());
     SetStandinMode(nullptr);
@@ -268,11 +271,7 @@ std::pair<long, long> Selection(HWND box) {
   return {range.cpMin, range.cpMax};
 }
 
-DroppedPaths Drop(const std::vector<std::wstring>& paths) {
-  std::vector<std::string> gbk;
-  for (const std::wstring& path : paths) gbk.push_back(WideToGbk(path));
-  return DroppedPaths{JoinDroppedPaths(gbk), JoinDroppedPaths(paths)};
-}
+DroppedPaths Drop(const std::vector<std::wstring>& paths) { return DroppedPaths{paths}; }
 
 const std::string kAnswers = "第一题：答案 A\r\n第二题：答案 B（全角括号）\r\n";
 const std::string kBank = "我的答案库：第一题 A";
@@ -282,7 +281,7 @@ const std::string kBank = "我的答案库：第一题 A";
 TEST(WordGivesTheDocumentsTextAfterTheCallsInTheirOrder) {
   ImportWindow w;
   const std::wstring path = MakeFile(L"答案.txt", kAnswers);
-  const WordImport word = ImportWordDocument(path, w.host);
+  const WordCopyResult word = ImportWordDocument(path, w.host);
   CHECK(word.started && word.opened && word.copied);
   CHECK_EQ(WideToGbk(word.text), kAnswers);
   CHECK_EQ(Calls(), CallsOfOneImport(path));
@@ -292,7 +291,7 @@ TEST(AFailedOpenTakesNothingFromTheClipboard) {
   ImportWindow w;
   REQUIRE(PutUserClipboard(w.host));
   const std::wstring path = TempFolder() + L"\\没有这个文件.doc";
-  const WordImport word = ImportWordDocument(path, w.host);
+  const WordCopyResult word = ImportWordDocument(path, w.host);
   CHECK(word.started && !word.opened && !word.copied);
   CHECK_EQ(WideToGbk(word.text), std::string());
   CHECK_EQ(Calls(), (std::vector<std::string>{
@@ -315,11 +314,11 @@ TEST(ACopyThatChangedNothingGivesNoText) {
   ImportWindow w;
   REQUIRE(PutUserClipboard(w.host));
   SetStandinMode(L"copy-nothing");
-  const WordImport word = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), w.host);
+  const WordCopyResult word = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), w.host);
   CHECK(word.started && word.opened && !word.copied);
   CHECK_EQ(WideToGbk(word.text), std::string());
   SetStandinMode(L"absent");
-  const WordImport none = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), w.host);
+  const WordCopyResult none = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), w.host);
   CHECK(!none.started && !none.opened && !none.copied);
   CHECK_EQ(Calls().back(), std::string("create refused"));
   CHECK_EQ(UserClipboardNow(), kUserClipboard);
@@ -345,15 +344,29 @@ TEST(DropShowsTheLocalSearchPageThenTheTextInTheStandardFormat) {
   CHECK_EQ(UserClipboardNow(), kUserClipboard);
 }
 
-TEST(DropUsesTheUtf16ListWhenGbkCannotSpellTheName) {
+TEST(EveryDropTellsThatTheBankIsReplacedBeforeItsWaitingText) {
+  ImportWindow w;
+  w.controls.bankReplaced = [] { events.push_back("bank replaced"); };
+  SetDocumentImportControls(w.controls);
+  const std::wstring first = MakeFile(L"第一.txt", "第一个文件");
+  const std::wstring second = MakeFile(L"第二.txt", std::string(40000, 'x'));
+  OnFilesDropped(Drop({first}));
+  CHECK_EQ(events, (std::vector<std::string>{"page 1", "tab clicked", "bank replaced",
+                                             "text 正在载入拖入的文档，请稍后……", "text 第一个文件"}));
+  // A drop arriving while another fills the box is a replacement of its own.
+  events.clear();
+  laterDrop = Drop({first});
+  piecesBeforeLaterDrop = 1;
+  OnFilesDropped(Drop({second}));
+  CHECK_EQ(std::count(events.begin(), events.end(), std::string("bank replaced")), 2);
+  CHECK_EQ(w.Text(), std::string("第一个文件"));
+}
+
+TEST(DropOpensANameGbkCannotSpell) {
   ImportWindow w;
   const std::wstring path = MakeFile(L"한국어 자료.txt", "韩文名字的文件");
-  OnFilesDropped(DroppedPaths{WideToGbk(path), path});
+  OnFilesDropped(Drop({path}));
   CHECK_EQ(w.Text(), std::string("韩文名字的文件"));
-  // Only the GBK list: a name GBK spells opens as well.
-  const std::wstring chinese = MakeFile(L"第二章 练习题.txt", "练习题的答案");
-  OnFilesDropped(DroppedPaths{WideToGbk(chinese), L""});
-  CHECK_EQ(w.Text(), std::string("练习题的答案"));
   DeleteFileW(path.c_str());
 }
 

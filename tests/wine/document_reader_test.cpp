@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-#include "answerbank/DocumentReader.h"
+#include "answerbank/import/DocumentReader.h"
 #include "check.h"
 #include "platform/Text.h"
 #include "zip_builder.h"

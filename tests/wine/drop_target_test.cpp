@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/DroppedPaths.h"
+#include "answerbank/import/DroppedPaths.h"
 #include "app/DropTarget.h"
 #include "check.h"
 #include "file_drag.h"
@@ -60,20 +60,17 @@ TEST(OneDroppedFileReachesTheHandlerAfterTheDrop) {
   CHECK_EQ(result.effect, DWORD{DROPEFFECT_COPY});
   CHECK_EQ(received.size(), size_t{1});
   if (received.size() == 1) {
-    CHECK_EQ(received[0].text, WideToGbk(path));
-    CHECK_EQ(received[0].text, std::string("C:\\答案库\\第一章 题目.doc"));
-    CHECK_EQ(received[0].wideText, path);
+    CHECK(received[0].files == std::vector<std::wstring>{path});
   }
   CHECK(!droppedInsideDoDragDrop);
 }
 
-TEST(SeveralFilesEachEndWithALineBreakInTheShellsOrder) {
+TEST(SeveralFilesArriveInTheShellsOrder) {
   DropWindow w;
   DropFiles({L"C:\\b.doc", L"C:\\甲\\a.txt"});
   CHECK_EQ(received.size(), size_t{1});
   if (received.size() == 1) {
-    CHECK_EQ(received[0].text, std::string("C:\\b.doc\r\nC:\\甲\\a.txt\r\n"));
-    CHECK_EQ(received[0].wideText, std::wstring(L"C:\\b.doc\r\nC:\\甲\\a.txt\r\n"));
+    CHECK(received[0].files == (std::vector<std::wstring>{L"C:\\b.doc", L"C:\\甲\\a.txt"}));
   }
 }
 
@@ -83,9 +80,7 @@ TEST(ANameGbkCannotHoldKeepsItsUtf16Form) {
   DropFiles({path});
   CHECK_EQ(received.size(), size_t{1});
   if (received.size() == 1) {
-    CHECK_EQ(received[0].wideText, path);
-    // The GBK text cannot spell this name; the UTF-16 list still does.
-    CHECK(GbkToWide(received[0].text) != path);
+    CHECK(received[0].files == std::vector<std::wstring>{path});
   }
 }
 
@@ -103,7 +98,7 @@ TEST(AnEmptyFileListIsRefused) {
   DropWindow w;
   DropFiles({});
   CHECK_EQ(received.size(), size_t{0});
-  for (const DroppedPaths& paths : received) CHECK_EQ(paths.wideText, std::wstring());
+  for (const DroppedPaths& paths : received) CHECK(paths.files.empty());
 }
 
 TEST(NoHandlerRunsOnceTheTargetIsRevoked) {

@@ -10,19 +10,19 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/LocalSearch.h"
 #include "answerbank/RichEditBox.h"
-#include "answerbank/SearchReport.h"
 #include "answerbank/StandardFormatting.h"
+#include "answerbank/search/LocalSearch.h"
+#include "answerbank/search/SearchReport.h"
 #include "app/Globals.h"
 #include "check.h"
 #include "clipboard_support.h"
-#include "test_window.h"
 #include "platform/Clipboard.h"
 #include "platform/Controls.h"
 #include "platform/Handles.h"
 #include "platform/MessagePump.h"
 #include "platform/Text.h"
+#include "test_window.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "answerbank/Notepad.h"
-#include "answerbank/NotepadFile.h"
 #include "answerbank/RichEditBox.h"
+#include "answerbank/notepad/Notepad.h"
+#include "answerbank/notepad/NotepadFile.h"
 #include "app/Globals.h"
 #include "check.h"
 #include "platform/Controls.h"
@@ -475,13 +475,6 @@ TEST(SaveWholeFileReplacesALongerFileCompletely) {
   CHECK(Write(clean.path, std::string(100000, 'x')));
   CHECK_EQ(SaveWholeFile(clean.path, "短"), uint32_t{0});
   CHECK_EQ(Read(clean.path).value_or("(missing)"), std::string("短"));
-}
-
-TEST(ReadWholeFileReportsTheSystemError) {
-  const FileBytes missing = ReadWholeFile(Folder() + L"\\没有这个文件.txt");
-  CHECK_EQ(missing.error, uint32_t{ERROR_FILE_NOT_FOUND});
-  const FileBytes noFolder = ReadWholeFile(Folder() + L"\\没有这个目录\\a.txt");
-  CHECK_EQ(noFolder.error, uint32_t{ERROR_PATH_NOT_FOUND});
 }
 
 // --- format ------------------------------------------------------------------------------------

@@ -3,7 +3,7 @@
 #include <optional>
 #include <utility>
 
-#include "answerbank/TextFolding.h"
+#include "answerbank/search/TextFolding.h"
 #include "platform/Utf16.h"
 
 namespace {

@@ -23,7 +23,7 @@ QuestionStem FindStem(std::u16string_view question);
 
 // ---- How the stem search compares ----
 
-// FoldCharacter (answerbank/TextFolding.h), and brackets and underscores
+// FoldCharacter (answerbank/search/TextFolding.h), and brackets and underscores
 // skipped as well: a blank drawn as "（ ）" on one side is "____" on the other.
 char32_t FoldStemCharacter(char32_t c);
 

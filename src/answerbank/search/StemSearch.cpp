@@ -4,8 +4,8 @@
 #include <numeric>
 #include <string>
 
-#include "answerbank/TextFolding.h"
-#include "answerbank/TolerantSearch.h"
+#include "answerbank/search/TextFolding.h"
+#include "answerbank/search/TolerantSearch.h"
 
 namespace {
 

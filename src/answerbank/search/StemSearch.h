@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "answerbank/Occurrences.h"
+#include "answerbank/search/Occurrences.h"
 #include "answerbank/search/QuestionStem.h"
 
 enum class StemOutcome { NotFound, Folded, Closest, Stopped };
@@ -24,6 +24,6 @@ struct StemResult {
 };
 
 // `boxText`: the answer bank as read with CR LF line ends. `keepGoing` as for
-// TolerantSearch (answerbank/TolerantSearch.h).
+// TolerantSearch (answerbank/search/TolerantSearch.h).
 StemResult SearchStem(std::u16string_view boxText, const QuestionStem& stem,
                       const std::function<bool()>& keepGoing = {});
