@@ -222,7 +222,7 @@ int main(int argc, char** argv) {
   int unrelated = 0, falseHits = 0;
   int byKind[kCaptureKinds] = {}, falseByKind[kCaptureKinds] = {};
   int outcomes[kOutcomes] = {};
-  const int unrelatedCount = std::max(800, perKind * 2);
+  const int unrelatedCount = std::max(5000, perKind * 2);
   for (int i = 0; i < unrelatedCount; ++i) {
     const EncodedBank& bank = banks[static_cast<size_t>(i) % banks.size()];
     const int other = (bank.course + 1 + static_cast<int>(Pick(random, Courses().size() - 1))) % static_cast<int>(Courses().size());

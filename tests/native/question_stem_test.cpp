@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,29 @@ TEST(FindStem, ATrueFalsePairIsNoOptionList) {
   EXPECT_EQ(FoldStem(lettered.stem), U"光合作用需要光.");
   EXPECT_TRUE(lettered.options.empty());
   EXPECT_EQ(FindStem(u"光合作用需要光。 √ ×").stem, u"光合作用需要光。");
+}
+
+// Any mixture of furniture and text: the stem is a piece of the question, the
+// whole question when nothing was left out, and never shorter than four
+// characters unless the question is.
+TEST(FindStem, TheStemIsAlwaysAPieceOfTheQuestion) {
+  std::mt19937 random(31);
+  const char16_t* atoms[] = {u"A.", u"B、", u"(C)", u"D:", u"12.", u"(3)", u"第5题", u"一、", u"【单选题】", u"判断题",
+                             u"：", u"（2分）", u"共30题", u"2.0 分", u"答案：", u"我的答案：", u"得分：", u"对", u"错",
+                             u"√", u"×", u"正确", u" ", u"\r\n", u"\u3000", u"下列", u"说法", u"是", u"（ ）", u"____",
+                             u"\U0001F600", u"\xD83D", u"a", u"7"};
+  for (int round = 0; round < 20000; ++round) {
+    std::u16string question;
+    for (int i = 0, n = static_cast<int>(random() % 16); i < n; ++i) question += atoms[random() % std::size(atoms)];
+    const QuestionStem found = FindStem(question);
+    ASSERT_NE(question.find(found.stem), std::u16string::npos) << Shown(question);
+    if (!found.furniture) {
+      ASSERT_EQ(found.stem, question);
+      ASSERT_TRUE(found.options.empty());
+    } else {
+      ASSERT_GE(FoldStem(found.stem).size(), 4u) << Shown(question);
+    }
+  }
 }
 
 }  // namespace

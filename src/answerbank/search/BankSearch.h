@@ -1,11 +1,8 @@
 // The answer bank's search from a question to what it highlights: the exact
 // search, and only when that finds nothing (and there is a question) the
-// tolerant search: the question ignoring white space, width, case and
-// punctuation; then, for a question captured with a page's number, type label,
-// score, options or answer lines, its stem without them (answerbank/search/
-// StemSearch.h); then the passages closest to the question; last, for a
-// question without such furniture, the same with its blanks' brackets and
-// underscores ignored too.
+// tolerant search, which also finds a question captured with an exam page's
+// number, type label, score, options or answer lines by its stem
+// (answerbank/search/StemSearch.h).
 #pragma once
 #include <functional>
 #include <string>

@@ -306,18 +306,13 @@ char32_t PageCharacter(char32_t c) {
   return lineBreak ? U'\n' : U' ';
 }
 
+bool IsBlankMark(char32_t folded) {
+  return folded == '(' || folded == ')' || folded == '[' || folded == ']' || folded == '_';
+}
+
 char32_t FoldStemCharacter(char32_t c) {
   const char32_t folded = FoldCharacter(c);
-  switch (folded) {
-    case '(':
-    case ')':
-    case '[':
-    case ']':
-    case '_':
-      return kSkippedCharacter;
-    default:
-      return folded;
-  }
+  return IsBlankMark(folded) ? kSkippedCharacter : folded;
 }
 
 std::u32string FoldStem(std::u16string_view text) {
@@ -378,12 +373,13 @@ QuestionStem FindStem(std::u16string_view question) {
 
   QuestionStem result;
   const std::u16string_view stem = question.substr(units[start], units[end] - units[start]);
-  if (FoldStem(stem).size() < 4) {
+  // Only white space left out, or too little left: the question as it is.
+  if (FoldStem(stem).size() < 4 || FoldText(stem).size() == FoldText(question).size()) {
     result.stem = question;
     return result;
   }
   result.stem = stem;
-  result.furniture = FoldText(stem).size() != FoldText(question).size();
-  if (result.furniture) result.options = std::move(options);
+  result.furniture = true;
+  result.options = std::move(options);
   return result;
 }

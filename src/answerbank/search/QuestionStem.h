@@ -23,8 +23,12 @@ QuestionStem FindStem(std::u16string_view question);
 
 // ---- How the stem search compares ----
 
-// FoldCharacter (answerbank/search/TextFolding.h), and brackets and underscores
-// skipped as well: a blank drawn as "（ ）" on one side is "____" on the other.
+// Whether a folded character marks a blank, which the stem search skips:
+// brackets and underscores, since a blank drawn as "（ ）" on one side is
+// "____" on the other.
+bool IsBlankMark(char32_t folded);
+
+// FoldCharacter (answerbank/search/TextFolding.h), and blank marks skipped too.
 char32_t FoldStemCharacter(char32_t c);
 
 // The characters of `text` folded by FoldStemCharacter, skipped ones left out.

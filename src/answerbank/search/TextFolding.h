@@ -3,6 +3,7 @@
 // typed or captured question carries (white space, full-width forms, letter
 // case, Chinese or English punctuation) disappear.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -38,3 +39,23 @@ class BoxCharacterReader {
 
 // The folded characters of `text`, skipped ones left out.
 std::u32string FoldText(std::u16string_view text);
+
+// Hands `each(folded, character)` every character of `boxText` that folding
+// keeps, and calls `keepGoing` (when there is one) every few thousand
+// characters, e.g. to process window messages. False when it asked to stop.
+template <typename Each>
+bool ForEachFolded(std::u16string_view boxText, Each&& each, const std::function<bool()>& keepGoing) {
+  constexpr long long kCharactersBetweenCalls = 16384;
+  BoxCharacterReader reader(boxText);
+  BoxCharacter character;
+  long long untilCall = kCharactersBetweenCalls;
+  while (reader.Next(character)) {
+    const char32_t c = FoldCharacter(character.codePoint);
+    if (c != kSkippedCharacter) each(c, character);
+    if (--untilCall == 0) {
+      if (keepGoing && !keepGoing()) return false;
+      untilCall = kCharactersBetweenCalls;
+    }
+  }
+  return true;
+}

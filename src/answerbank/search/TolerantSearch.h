@@ -4,7 +4,6 @@
 // failing that, the passages closest to it.
 #pragma once
 #include <functional>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -36,14 +35,3 @@ constexpr size_t kShortestClosestQuestion = 6;
 // process window messages; when it returns false the search stops.
 TolerantResult TolerantSearch(std::u16string_view boxText, std::u16string_view question,
                               const std::function<bool()>& keepGoing = {});
-
-// The two steps on their own, for a pattern folded by `fold` (FoldCharacter or
-// another folding of the same kind), the bank folded the same way: every
-// occurrence (Folded or NotFound), and the closest passages within a quarter of
-// the pattern's length (Closest or NotFound; none for fewer than
-// kShortestClosestQuestion characters).
-using Folding = char32_t (*)(char32_t);
-TolerantResult FoldedOccurrences(std::u16string_view boxText, const std::u32string& pattern, Folding fold,
-                                 const std::function<bool()>& keepGoing = {});
-TolerantResult ClosestPassages(std::u16string_view boxText, const std::u32string& pattern, Folding fold,
-                               const std::function<bool()>& keepGoing = {});
