@@ -4,6 +4,9 @@
 
 #include <utility>
 
+#include "platform/ComPointers.h"
+#include "platform/DispatchArguments.h"
+
 namespace {
 
 // Clears the texts an automation error may carry.
@@ -29,27 +32,14 @@ HRESULT LookUp(IDispatch* target, const wchar_t* member, DISPID* id) {
   return target->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, id);
 }
 
-// One Invoke. `arguments` are in their written order; IDispatch takes them last first.
+// One Invoke, with the arguments in their written order.
 HRESULT Invoke(IDispatch* target, DISPID id, WORD kind, std::vector<Variant>* arguments, Variant* result) {
-  std::vector<VARIANTARG> reversed;
-  if (arguments) {
-    for (auto it = arguments->rbegin(); it != arguments->rend(); ++it) reversed.push_back(it->Ref());
-  }
-  DISPPARAMS parameters{};
-  parameters.rgvarg = reversed.empty() ? nullptr : reversed.data();
-  parameters.cArgs = static_cast<UINT>(reversed.size());
-  DISPID putId = DISPID_PROPERTYPUT;
-  if (kind == DISPATCH_PROPERTYPUT || kind == DISPATCH_PROPERTYPUTREF) {
-    parameters.rgdispidNamedArgs = &putId;
-    parameters.cNamedArgs = 1;
-  }
+  CallParameters parameters(arguments, kind);
   Variant ignored;
   Variant* out = result ? result : &ignored;
   ExceptionInfo exception;
   UINT badArgument = 0;
-  // The arguments stay owned by `arguments`: the copies above share their
-  // contents, and Invoke does not free what it is given.
-  return target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters, out->Put(), exception.Get(),
+  return target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, parameters.Get(), out->Put(), exception.Get(),
                         &badArgument);
 }
 
@@ -65,36 +55,6 @@ HRESULT InvokeWithFallback(IDispatch* target, const wchar_t* member, WORD first,
 }
 
 }  // namespace
-
-Variant::Variant(bool value) : Variant() {
-  value_.vt = VT_BOOL;
-  value_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-}
-
-Variant::Variant(int value) : Variant() {
-  value_.vt = VT_I4;
-  value_.lVal = value;
-}
-
-Variant::Variant(const std::wstring& text) : Variant() {
-  value_.vt = VT_BSTR;
-  value_.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-}
-
-Variant::Variant(Variant&& other) noexcept : Variant() { std::swap(value_, other.value_); }
-
-Variant& Variant::operator=(Variant&& other) noexcept {
-  if (this != &other) {
-    VariantClear(&value_);
-    std::swap(value_, other.value_);
-  }
-  return *this;
-}
-
-VARIANT* Variant::Put() {
-  VariantClear(&value_);
-  return &value_;
-}
 
 ComPtr<IDispatch> CreateAutomationObject(const wchar_t* progId) {
   ComPtr<IDispatch> object;
@@ -130,10 +90,10 @@ HRESULT AutomationPut(IDispatch* target, const wchar_t* member, Variant& value) 
 ComPtr<IDispatch> TakeObject(Variant& value) {
   ComPtr<IDispatch> object;
   const VARIANT& v = value.Ref();
-  if (v.vt == VT_DISPATCH && v.pdispVal) {
-    v.pdispVal->QueryInterface(IID_IDispatch, object.PutVoid());
-  } else if (v.vt == VT_UNKNOWN && v.punkVal) {
-    v.punkVal->QueryInterface(IID_IDispatch, object.PutVoid());
+  if (v.vt == VT_DISPATCH) {
+    object = QueryComPtr<IDispatch>(v.pdispVal);
+  } else if (v.vt == VT_UNKNOWN) {
+    object = QueryComPtr<IDispatch>(v.punkVal);
   }
   value.Put();
   return object;

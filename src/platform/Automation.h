@@ -9,29 +9,7 @@
 #include <vector>
 
 #include "platform/Handles.h"
-
-// A VARIANT that clears itself.
-class Variant {
- public:
-  Variant() { VariantInit(&value_); }
-  explicit Variant(bool value);
-  explicit Variant(int value);  // a 32-bit integer (VT_I4)
-  explicit Variant(const std::wstring& text);
-  ~Variant() { VariantClear(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  Variant(Variant&& other) noexcept;
-  Variant& operator=(Variant&& other) noexcept;
-
-  VARIANT* Get() { return &value_; }
-  const VARIANT& Ref() const { return value_; }
-  VARTYPE Type() const { return value_.vt; }
-  // Clears what is held and hands out the empty variant, for out-parameters.
-  VARIANT* Put();
-
- private:
-  VARIANT value_;
-};
+#include "platform/Variant.h"
 
 // Creates the object registered under `progId`; empty when there is none or
 // it cannot be started.

@@ -31,7 +31,7 @@ struct DocumentImportControls {
   std::string idleStatus = std::string();
   // Called when a drop begins to replace the bank's text, so that what was
   // found in the old text is not used on the new one.
-  std::function<void()> bankReplaced;
+  std::function<void()> bankReplaced = nullptr;
 };
 
 void SetDocumentImportControls(const DocumentImportControls& controls);

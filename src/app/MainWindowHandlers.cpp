@@ -1,4 +1,4 @@
-#include "app/ShellHandlers.h"
+#include "app/MainWindowHandlers.h"
 
 #include "app/ControlNames.h"
 #include "app/DropTarget.h"
