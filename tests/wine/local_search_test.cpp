@@ -232,6 +232,27 @@ TEST(NavigationWithNothingFoundChangesNothing) {
   CHECK_EQ(w.Selection(), (std::pair<long, long>{3, 4}));
 }
 
+TEST(AfterTheBankIsReplacedNextAndPreviousWaitForANewSearch) {
+  SearchWindow w;
+  w.Fill(L"甲乙答案丙答案", L"答案");
+  LocalSearch();
+  NextOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{2, 4}));
+  // A dropped document replaces the text: the old hits are places in a text that is gone.
+  AnswerBankReplaced();
+  SendMessageW(w.answerBank, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"新的文档，答案在后面：答案"));
+  RichEditBox(w.answerBank).Select(1, 1);
+  NextOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{1, 2}));
+  PreviousOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{1, 2}));
+  // The next search finds its own.
+  LocalSearch();
+  CHECK_EQ(w.Status(), SearchReport(2));
+  NextOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{5, 7}));
+}
+
 TEST(ANewSearchClearsTheOldHighlights) {
   SearchWindow w;
   w.Fill(L"abcabc", L"abc");
