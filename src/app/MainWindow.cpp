@@ -242,7 +242,7 @@ void MainWindow::ShowPage(int page) {
     if (!HasWindow(control)) continue;
     HWND window = Control(control.name);
     const bool visible = control.page == page && !control.hiddenForGood;
-    ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
+    ShowControl(window, visible);
   }
 }
 

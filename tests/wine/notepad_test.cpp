@@ -411,6 +411,41 @@ TEST(SaveDuringALongReadKeepsTheFileWhole) {
   CHECK_EQ(file.w.Status(), std::string("读取成功"));
 }
 
+// A check box of another page, shown when the notepad's page is left.
+HWND otherPageControl = nullptr;
+
+bool HasVisibleStyle(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void ShowNotepadPage(bool shown) {
+  ShowControl(pendingClick.box, shown);
+  ShowControl(otherPageControl, !shown);
+}
+void LeavePage() { ShowNotepadPage(false); }
+void ComeBack() { ShowNotepadPage(true); }
+void LeaveAndComeBack() {
+  LeavePage();
+  ComeBack();
+}
+
+TEST(PagesSwitchedDuringALongReadShowOnlyTheCurrentPage) {
+  LongFileRead file;
+  otherPageControl = CreateWindowExW(0, L"BUTTON", L"划屏取词", WS_CHILD | BS_AUTOCHECKBOX, 0, 30, 200, 20, file.w.host,
+                                     nullptr, nullptr, nullptr);
+  const struct {
+    void (*switches)();
+    bool boxShownAfter;
+  } sequences[] = {{LeavePage, false}, {ComeBack, true}, {LeaveAndComeBack, true}};
+  for (const auto& sequence : sequences) {
+    file.w.SetText("旧内容");
+    REQUIRE(ClickTwice(file.w, ReadNote, sequence.switches, file.full));
+    CHECK(file.w.Text() == file.text);
+    CHECK_EQ(HasVisibleStyle(file.w.box), sequence.boxShownAfter);
+    CHECK_EQ(HasVisibleStyle(otherPageControl), !sequence.boxShownAfter);
+  }
+  DestroyWindow(otherPageControl);
+  otherPageControl = nullptr;
+}
+
 // --- save ----------------------------------------------------------------------------------
 
 TEST(SavingAnEmptyBoxLeavesAnEmptyFile) {
