@@ -158,7 +158,9 @@ void MainWindow::ConnectSubsystems() {
   noMemoryStatus = Control(ctl::kSearchStatus);
   SetNoMemoryReport(ShowNoMemory);
   SetLocalSearchControls({Control(ctl::kSearchBox), Control(ctl::kAnswerBank), Control(ctl::kSearchStatus)});
-  SetNotepadControls({Control(ctl::kNotepadBox), Control(ctl::kNotepadStatus)});
+  SetNotepadControls({Control(ctl::kNotepadBox), Control(ctl::kNotepadStatus), [this](const std::string& question) {
+                        return AskYesNo(window_, question, MainWindowDescription().pageCaptions[kNotepadPage]);
+                      }});
   SetDocumentImportControls({Control(ctl::kAnswerBank), [this](int page) { SetCurrentPage(page); }, OnTabClicked,
                              [this](int intervalMs) { SetTimerInterval(ctl::kPasteTimer, intervalMs); },
                              kLocalSearchPage, Control(ctl::kSearchStatus), FindControl(ctl::kSearchStatus)->caption,

@@ -40,6 +40,12 @@ RECT ScreenRect(HWND window) {
   return rect;
 }
 
+bool AskYesNo(HWND owner, std::string_view question, std::string_view title) {
+  const std::wstring text = GbkToWide(question);
+  const std::wstring caption = GbkToWide(title);
+  return MessageBoxW(owner, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
 namespace {
 
 struct Suspension {

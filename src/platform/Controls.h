@@ -21,6 +21,11 @@ void SetWindowSize(HWND window, int width, int height);
 // The window's rectangle in screen coordinates.
 RECT ScreenRect(HWND window);
 
+// Asks a yes-or-no question in a message box owned by `owner`, with a
+// warning sign and "否" the default, as before a step that loses data; true
+// for "是".
+bool AskYesNo(HWND owner, std::string_view question, std::string_view title);
+
 // Holds a window's drawing off while it lives; nested holders keep it off
 // until the outermost one ends, which repaints the window once. Whether the
 // window is shown is left as it was, or as ShowControl asked meanwhile: the
