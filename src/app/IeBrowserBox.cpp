@@ -7,6 +7,7 @@
 
 #include "platform/BaseWindow.h"
 #include "platform/Handles.h"
+#include "platform/NoMemory.h"
 #include "platform/Text.h"
 
 namespace {
@@ -270,7 +271,9 @@ struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                         UINT*) override {
       if (result) VariantInit(result);
-      if (params) box_.OnEvent(id, *params);
+      // Called by the browser inside its own message handling: an event whose
+      // handler runs out of memory is left unanswered.
+      if (params) RunReportingNoMemory([&] { box_.OnEvent(id, *params); });
       return S_OK;
     }
 
