@@ -11,6 +11,7 @@
 #include "platform/ComPointers.h"
 #include "platform/DispatchArguments.h"
 #include "platform/Handles.h"
+#include "platform/NoMemory.h"
 #include "platform/Text.h"
 #include "platform/Variant.h"
 
@@ -143,7 +144,9 @@ struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                         UINT*) override {
       if (result) VariantInit(result);
-      if (params && box_) box_->OnEvent(id, ReceivedArguments(*params));
+      // Called by the browser inside its own message handling: an event whose
+      // handler runs out of memory is left unanswered.
+      if (params && box_) RunReportingNoMemory([&] { box_->OnEvent(id, ReceivedArguments(*params)); });
       return S_OK;
     }
 

@@ -2,7 +2,7 @@
 """Runs the end-to-end scenarios against the real Tavrel.exe under Wine.
 
     run_e2e.py --bin build/win64/bin [--screens build/screens]
-               [--codepage 936|1252|all] [--scenario startup|pages|resize|search|tolerant|close|options|capture|notepad|drop|webkit|all]
+               [--codepage 936|1252|all] [--scenario startup|pages|resize|search|tolerant|close|options|capture|notepad|drop|webkit|page_switch|all]
                [--exe path/to/Tavrel.exe] [unittest name filters...]
 
 Uses $DISPLAY when it is set (tools/test.sh starts one Xvfb for the whole
@@ -23,7 +23,7 @@ sys.path.insert(0, str(HERE))
 import harness  # noqa: E402
 
 SCENARIOS = ["startup", "pages", "resize", "search", "tolerant", "close", "options", "capture", "capture_nocopy", "notepad",
-             "drop", "drop_noword", "webkit"]
+             "drop", "drop_noword", "webkit", "page_switch"]
 
 
 def main():

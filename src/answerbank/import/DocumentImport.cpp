@@ -124,7 +124,7 @@ DropReading ReadDrop(const std::vector<std::wstring>& files, const std::function
       continue;
     }
     // Each file was checked alone; together they may still be too much.
-    if (d.text.size() + 4 + r.text.size() > kMaxDocumentTextUnits) {
+    if (JoinedDocumentLength(d.text, r.text) > kMaxDocumentTextUnits) {
       d.failures.push_back({r.failure.fileName, ImportFailure::kDropTooLarge});
       continue;
     }

@@ -137,7 +137,12 @@ void LocalSearch() {
 }
 
 void AnswerBankReplaced() {
-  if (SearchState* const state = CurrentSearchState()) state->searches.StopAll();
+  SearchState* const state = CurrentSearchState();
+  if (!state) return;
+  state->searches.StopAll();
+  // The hits are places in the old text: "下一条" would select whatever stands there now.
+  state->found = std::make_shared<const BankSearchResult>();
+  state->currentOccurrence = 0;
 }
 
 void NextOccurrence() {
