@@ -25,6 +25,7 @@
 #include "app/Globals.h"
 #include "check.h"
 #include "clipboard_support.h"
+#include "failing_new.h"
 #include "platform/Clipboard.h"
 #include "platform/ClipboardLoan.h"
 #include "platform/Controls.h"
@@ -485,6 +486,34 @@ std::string LongText(const char* line, size_t lines) {
   std::string text;
   for (size_t i = 0; i < lines; ++i) text += line + std::to_string(i) + "\r\n";
   return text;
+}
+
+TEST(ADropThatRunsOutOfMemoryEndsAloneAndLaterDropsStillLoad) {
+  ImportWindow w;
+  SetStandinMode(L"absent");
+  REQUIRE(PutUserClipboard(w.host));
+  const std::string text = LongText("第三份文档：戊己庚辛 ", 2000);
+  const std::wstring path = MakeFile(L"第三份.txt", text);
+  int ended = 0;
+  for (int k = 0;; ++k) {
+    REQUIRE(k < 60);
+    RichEditBox(w.box).SetContent(kBank);
+    SetWindowTextGbk(w.status, "");
+    failingnew::FailOne(16384, k);
+    OnFilesDropped(Drop({path}));
+    if (!failingnew::Disarm()) break;
+    // Wherever it ran out, the drop ended: the bank from before it, or all of
+    // the new text when only its formatting was left, and never a mix.
+    const std::string now = w.Text();
+    CHECK(now == kBank || now == text);
+    if (now == kBank) CHECK(w.Status() == kImportNoMemoryText || w.Status().rfind("载入失败：", 0) == 0);
+    ++ended;
+  }
+  CHECK(ended > 0);
+  // The queue is free again: the same drop now loads.
+  CHECK(w.Text() == text);
+  CHECK_EQ(w.Status(), std::string(kIdleStatus));
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
 }
 
 TEST(ADropDuringAnImportStopsItAndTheBoxHoldsOnlyTheNewerText) {

@@ -13,9 +13,11 @@
 #include "platform/Controls.h"
 #include "platform/MessagePump.h"
 #include "platform/NewestRequest.h"
+#include "platform/NoMemory.h"
 #include "platform/Text.h"
 
 const char* const kImportWaitingText = "正在载入拖入的文档，请稍后……";
+const char* const kImportNoMemoryText = "载入失败：内存不足";
 
 namespace {
 
@@ -220,14 +222,30 @@ void RunImport(const DroppedPaths& drop, NewestRequest::Ticket ticket, std::opti
   ShowStatus(reading.failures.empty() ? c.idleStatus : ImportFailureReport(reading.failures, kMaxDocumentTextUnits));
 }
 
+// Memory running out in the middle of a drop (a text the box cannot take, say)
+// ends that drop, not the queue: the bank from before it goes back, the status
+// line says why, and later drops still come in.
+void EndDropWithoutMemory(std::optional<std::wstring>& keptBank) {
+  queue.next.reset();
+  queue.pendingPaste.reset();  // its loan gives the user's clipboard back
+  const HWND box = importControls.answerBank;
+  if (keptBank && IsWindow(box)) RunOrOnNoMemory([&] { PutBackBank(box, *keptBank); }, [] {});
+  keptBank.reset();
+  ShowStatus(kImportNoMemoryText);
+}
+
 void RunQueuedImports() {
   queue.running = true;
   std::optional<std::wstring> keptBank;
-  while (queue.next && IsWindow(importControls.answerBank) && !QuitRequested()) {
-    const DroppedPaths drop = std::move(*queue.next);
-    queue.next.reset();
-    RunImport(drop, queue.drops.Begin(), keptBank);
-  }
+  RunOrOnNoMemory(
+      [&] {
+        while (queue.next && IsWindow(importControls.answerBank) && !QuitRequested()) {
+          const DroppedPaths drop = std::move(*queue.next);
+          queue.next.reset();
+          RunImport(drop, queue.drops.Begin(), keptBank);
+        }
+      },
+      [&] { EndDropWithoutMemory(keptBank); });
   queue.next.reset();
   queue.running = false;
 }
@@ -257,7 +275,8 @@ void DelayedPaste() {
   if (importControls.setPasteTimer) importControls.setPasteTimer(0);
   if (!queue.pendingPaste || queue.running) return;
   queue.running = true;
-  EndPendingPaste(true);
+  std::optional<std::wstring> keptBank;
+  RunOrOnNoMemory([] { EndPendingPaste(true); }, [&] { EndDropWithoutMemory(keptBank); });
   queue.running = false;
   if (queue.next) RunQueuedImports();
 }

@@ -37,6 +37,9 @@ struct DocumentImportControls {
 void SetDocumentImportControls(const DocumentImportControls& controls);
 
 extern const char* const kImportWaitingText;
+// The status line after a drop that ran out of memory; the bank from before it
+// is put back where it can be.
+extern const char* const kImportNoMemoryText;
 constexpr int kDelayedPasteMs = 100;
 
 // The file-drop handler. The files are imported one after the other, in the
