@@ -492,7 +492,7 @@ TEST(ADropThatRunsOutOfMemoryEndsAloneAndLaterDropsStillLoad) {
   ImportWindow w;
   SetStandinMode(L"absent");
   REQUIRE(PutUserClipboard(w.host));
-  const std::string text = LongText("第三份文档：戊己庚辛 ", 2000);
+  const std::string text = LongText("第三份文档：戊己庚辛 ", 700);
   const std::wstring path = MakeFile(L"第三份.txt", text);
   int ended = 0;
   for (int k = 0;; ++k) {
