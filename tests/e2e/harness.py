@@ -5,9 +5,11 @@ how; everything else here is plain subprocess work: the probe prints one JSON
 value per call, xdotool clicks like a user, ImageMagick takes screenshots.
 """
 
+import atexit
 import json
 import os
 import signal
+import socket
 import subprocess
 import tempfile
 import time
@@ -99,29 +101,120 @@ def kill_group(proc):
             pass
 
 
+class ProbeServer:
+    """One probe.exe answering call after call (`probe serve <port>`).
+
+    A call of a one-shot probe starts a Wine process, a few tenths of a second
+    on a busy machine, and a scenario makes hundreds of calls; the server takes
+    each over a local connection instead. It runs with the environment of the
+    code page, as each one-shot probe did, and every call is one command line
+    of the one-shot probe: the same commands, answers and exit codes.
+    """
+
+    def __init__(self, timeout):
+        self.key = (Config.codepage, str(Config.probe_exe()))
+        self.log = tempfile.TemporaryFile()
+        self.connection = self.reader = None
+        with socket.create_server(("127.0.0.1", 0)) as listener:
+            self.process = subprocess.Popen(
+                wine_command(Config.probe_exe(), "serve", listener.getsockname()[1]), env=wine_env(),
+                stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log, start_new_session=True)
+            listener.settimeout(0.2)
+            deadline = time.monotonic() + timeout
+            while self.connection is None:
+                try:
+                    self.connection, _ = listener.accept()
+                except socket.timeout:
+                    if self.process.poll() is not None or time.monotonic() > deadline:
+                        why = "probe server: no connection within %d s (exit code %s) %s" \
+                            % (timeout, self.process.poll(), self.output())
+                        self.stop()
+                        raise ProbeError(why)
+        self.reader = self.connection.makefile("rb")
+
+    def output(self):
+        self.log.seek(0)
+        return self.log.read().decode("utf-8", "replace")[-2000:]
+
+    def call(self, words, timeout):
+        """(exit code, stdout) of one command line; ProbeError when the server did not answer."""
+        request = " ".join("x" + w.encode("utf-8").hex() for w in words) + "\n"
+        try:
+            self.connection.settimeout(timeout)
+            self.connection.sendall(request.encode("ascii"))
+            header = self.reader.readline()
+            code, size = map(int, header.split())
+            return code, self.reader.read(size)
+        except socket.timeout:
+            raise ProbeError("no answer within %d s" % timeout)
+        except (OSError, ValueError):
+            raise ProbeError("the probe server went away (exit code %s) %s" % (self.process.poll(), self.output()))
+
+    def stop(self):
+        """Ends the server: the end of its connection ends it, a kill otherwise."""
+        for stream in (self.reader, self.connection):
+            if stream:
+                try:
+                    stream.close()
+                except OSError:
+                    pass
+        self.reader = self.connection = None
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            kill_group(self.process)
+        self.log.close()
+
+
+_probe_server = None
+
+
+def stop_probe_server():
+    global _probe_server
+    if _probe_server:
+        server, _probe_server = _probe_server, None
+        server.stop()
+
+
+atexit.register(stop_probe_server)
+
+
+def probe_server(timeout):
+    """The running probe server of this code page, started when there is none."""
+    global _probe_server
+    if _probe_server and (_probe_server.key != (Config.codepage, str(Config.probe_exe()))
+                          or _probe_server.process.poll() is not None):
+        stop_probe_server()
+    if not _probe_server:
+        try:
+            _probe_server = ProbeServer(timeout)
+        except ProbeError:
+            # Under load Wine rarely fails to get a program going at all; one
+            # more start is the observer's retry, not the program's.
+            _probe_server = ProbeServer(timeout)
+    return _probe_server
+
+
 def run_probe(*args, pid=None, timeout=30):
-    """Runs probe.exe and returns its parsed JSON; raises ProbeError on failure."""
+    """Runs a probe command and returns its parsed JSON; raises ProbeError on failure."""
     words = (["--pid", str(pid)] if pid else []) + [str(a) for a in args]
-    returncode, stdout, stderr = run_windows_program(Config.probe_exe(), words, timeout)
-    # A probe that ran always prints a line, its error included. Exit code 1
-    # with no word at all means Wine did not get it going; under load that
-    # happens rarely, and one more start is the observer's retry, not the
-    # program's.
-    if returncode == 1 and not stdout.strip() and not stderr.strip():
-        returncode, stdout, stderr = run_windows_program(Config.probe_exe(), words, timeout)
-    if returncode is None:
-        raise ProbeError("probe %s: no answer within %d s" % (" ".join(words), timeout))
-    done = subprocess.CompletedProcess(words, returncode, stdout, stderr)
-    out = done.stdout.decode("utf-8", "replace").strip()
-    err = done.stderr.decode("utf-8", "replace").strip()
+    try:
+        returncode, stdout = probe_server(timeout).call(words, timeout)
+    except ProbeError as e:
+        # A server that did not answer may still be busy with the call: never reuse it.
+        stop_probe_server()
+        raise ProbeError("probe %s: %s" % (" ".join(words), e))
+    except BaseException:
+        stop_probe_server()
+        raise
+    out = stdout.decode("utf-8", "replace").strip()
     last = out.splitlines()[-1] if out else ""
-    if done.returncode != 0:
-        raise ProbeError("probe %s failed with exit code %d: %s %s"
-                         % (" ".join(words), done.returncode, last, err[-2000:]))
+    if returncode != 0:
+        raise ProbeError("probe %s failed with exit code %d: %s" % (" ".join(words), returncode, last))
     try:
         return json.loads(last)
     except ValueError:
-        raise ProbeError("probe %s printed no JSON: %r (stderr %r)" % (" ".join(words), out, err[-2000:]))
+        raise ProbeError("probe %s printed no JSON: %r" % (" ".join(words), out))
 
 
 def hex_utf8(text):
@@ -325,6 +418,7 @@ class Display:
         raise RuntimeError("could not start Xvfb")
 
     def __exit__(self, *exc):
+        stop_probe_server()
         if self.process:
             # Wine programs of this prefix end before their display goes away.
             subprocess.run(["bash", "-c", '. "%s" && timeout 20 "$WINESERVER" -w' % (ROOT / "tools" / "wine-env.sh")],

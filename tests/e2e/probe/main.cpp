@@ -1,4 +1,4 @@
-// The probe's entry: one command from the command line.
+// The probe's entry: one command from the command line, or the server.
 #include "probe.h"
 
 #include <shellapi.h>
@@ -44,6 +44,7 @@ int Usage() {
                "  clipput [<format>=<hex>]...  empty the clipboard, put these bytes; then as clipdump\n"
                "  clipdump                  every clipboard format with its bytes (hex, FNV-1a 64)\n"
                "  cliptext                  the clipboard's Unicode text\n"
+               "  serve <port>              answer commands over a connection to 127.0.0.1:<port>\n"
                "options before the command: --pid <n> picks that process's main window\n",
                stderr);
     return 2;
@@ -51,13 +52,8 @@ int Usage() {
 
 }  // namespace
 
-}  // namespace probe
-
-int main() {
-    using namespace probe;
-    LocalArgv all;
-    std::vector<std::wstring> words;
-    for (int i = 0; i < all.size(); ++i) words.push_back(all[i]);
+int RunCommand(std::vector<std::wstring> words) {
+    g_pid = 0;
     try {
         if (words.size() > 2 && words[1] == L"--pid") {
             g_pid = static_cast<DWORD>(ParseInt(words[2], "pid"));
@@ -98,4 +94,14 @@ int main() {
         Print(Json().str("error", FromUtf8(f.message)).text());
         return f.code;
     }
+}
+
+}  // namespace probe
+
+int main() {
+    probe::LocalArgv all;
+    std::vector<std::wstring> words;
+    for (int i = 0; i < all.size(); ++i) words.push_back(all[i]);
+    if (words.size() > 1 && words[1] == L"serve") return probe::Serve(probe::Args(words));
+    return probe::RunCommand(std::move(words));
 }

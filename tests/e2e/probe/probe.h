@@ -129,7 +129,23 @@ private:
 
 std::string JsonArray(const std::vector<std::string>& items);
 std::string RectJson(const RECT& r);
+// One JSON value as a line on stdout, or into the CapturedOutput that lives.
 void Print(const std::string& json);
+
+// While one lives, Print appends to its text instead of writing to stdout: the
+// server (serve.cpp) sends each command's output back over its connection.
+class CapturedOutput {
+public:
+    CapturedOutput();
+    ~CapturedOutput();
+    CapturedOutput(const CapturedOutput&) = delete;
+    CapturedOutput& operator=(const CapturedOutput&) = delete;
+    const std::string& text() const { return text_; }
+    void append(const std::string& s) { text_ += s; }
+private:
+    std::string text_;
+    CapturedOutput* outer_;
+};
 
 int ParseInt(const std::wstring& s, const char* what);
 std::string FromHex(const std::wstring& hex);
@@ -195,5 +211,11 @@ int CmdWindow(const Args& args);
 int CmdClipPut(const Args& args);
 int CmdClipDump(const Args& args);
 int CmdClipText(const Args& args);
+
+// main.cpp: one command line (its first word the program's name) run as
+// main runs it; its exit code.
+int RunCommand(std::vector<std::wstring> words);
+// serve.cpp: serve <port>
+int Serve(const Args& args);
 
 }  // namespace probe

@@ -67,8 +67,19 @@ std::string RectJson(const RECT& r) {
         .num("width", r.right - r.left).num("height", r.bottom - r.top).text();
 }
 
+namespace {
+CapturedOutput* capturing = nullptr;
+}  // namespace
+
+CapturedOutput::CapturedOutput() : outer_(capturing) { capturing = this; }
+CapturedOutput::~CapturedOutput() { capturing = outer_; }
+
 void Print(const std::string& json) {
     std::string line = json + "\n";
+    if (capturing) {
+        capturing->append(line);
+        return;
+    }
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
 }
