@@ -11,6 +11,7 @@ import os
 import signal
 import socket
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -390,10 +391,12 @@ def is_reddish(rgb):
 # ------------------------------------------------------------------ a display
 
 class Display:
-    """Uses $DISPLAY when set; otherwise runs a private Xvfb for this run."""
+    """Uses $DISPLAY when set; otherwise runs a private Xvfb for this run, with
+    tools/wm-state.py (see there) keeping Wine from waiting for a window manager."""
 
     def __init__(self):
         self.process = None
+        self.wm_state = None
 
     def __enter__(self):
         if os.environ.get("DISPLAY"):
@@ -410,6 +413,7 @@ class Display:
                     os.environ["DISPLAY"] = ":%d" % n
                     self.process = proc
                     time.sleep(0.2)
+                    self.start_wm_state()
                     return self
                 time.sleep(0.1)
             if proc.poll() is None:
@@ -417,8 +421,19 @@ class Display:
                 proc.wait()
         raise RuntimeError("could not start Xvfb")
 
+    def start_wm_state(self):
+        """Starts the helper and waits until it watches; without it all works, only slower."""
+        self.wm_state = subprocess.Popen([sys.executable, str(ROOT / "tools" / "wm-state.py")],
+                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        line = self.wm_state.stdout.readline().decode("utf-8", "replace")
+        if not line.startswith("wm-state: watching"):
+            print("the window state helper did not start: %s" % line, file=sys.stderr)
+
     def __exit__(self, *exc):
         stop_probe_server()
+        if self.wm_state:
+            self.wm_state.terminate()
+            self.wm_state.wait()
         if self.process:
             # Wine programs of this prefix end before their display goes away.
             subprocess.run(["bash", "-c", '. "%s" && timeout 20 "$WINESERVER" -w' % (ROOT / "tools" / "wine-env.sh")],
