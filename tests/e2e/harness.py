@@ -443,6 +443,29 @@ class Display:
             os.environ.pop("DISPLAY", None)
 
 
+# ------------------------------------------------------------------ code pages
+
+# Every scenario runs under the first; a test runs under the others too when
+# its outcome depends on the code page (see code_page_matters).
+CODEPAGES = (936, 1252)
+
+
+def code_page_matters(why):
+    """Marks a test method or class whose outcome depends on the ANSI code page,
+    saying why (texts crossing the clipboard, file names, conversions at the
+    Windows boundary): it runs under every code page, the others under 936 only."""
+    def mark(test):
+        test.code_page_matters = why
+        return test
+    return mark
+
+
+def depends_on_code_page(test):
+    """True for a test case marked by code_page_matters, on its method or its class."""
+    method = getattr(type(test), getattr(test, "_testMethodName", ""), None)
+    return bool(getattr(method, "code_page_matters", None) or getattr(type(test), "code_page_matters", None))
+
+
 # ------------------------------------------------------------------ test base
 
 class TavrelTestCase(unittest.TestCase):

@@ -12,8 +12,8 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import (ROOT, Config, Image, ProbeError, TavrelTestCase, controls_by_id, hex_utf8, is_reddish,
-                     kill_group, rect_tuple, run_probe, screenshot, wait_for, wine_command, wine_env,
+from harness import (ROOT, Config, Image, ProbeError, TavrelTestCase, code_page_matters, controls_by_id, hex_utf8,
+                     is_reddish, kill_group, rect_tuple, run_probe, screenshot, wait_for, wine_command, wine_env,
                      windows_path)
 from test_search import actual_runs, expected_runs, occurrences, rich_units
 
@@ -292,6 +292,7 @@ class CaptureTest(TavrelTestCase):
 
     # -------------------------------------------------------------- tests
 
+    @code_page_matters("the captured Chinese text crosses the clipboard, and the user's formats are put back")
     def test_capture_local_search(self):
         app, dump = self.start_program()
         app.probe("settext", W.ANSWER_BANK, "--hex", hex_utf8(BANK))
@@ -314,6 +315,7 @@ class CaptureTest(TavrelTestCase):
         self.assertGreater(sum(map(is_reddish, area)), 40, "%s: red pixels in the answer bank" % path)
         self.close_program(app)
 
+    @code_page_matters("the captured text crosses the clipboard and becomes a query of GBK bytes")
     def test_capture_web_search(self):
         app, dump = self.start_program()
         app.probe("press", IE_MODE)

@@ -3,7 +3,10 @@ notepad, while the clipboard holds the user's private text. In the local and
 the IE mode nothing visible happens: the search box, the page, the browser's
 address and the status line stay as they were, the main window is not raised,
 and the clipboard is untouched. The same drag over text then does capture, so
-the capture was armed all along."""
+the capture was armed all along.
+
+One code page: no text of the user's crosses the clipboard to the program, and
+the text captured at the end is ASCII."""
 
 import time
 import unittest
