@@ -268,14 +268,13 @@ class CaptureTest(TavrelTestCase):
     def check_clipboard_restored(self, before, what):
         """The clipboard holds again what the user had: the same formats, each with the same bytes.
 
-        Read only once the capture has surely ended: holding the clipboard open
-        while the program restores it would make the test the cause of a loss.
+        Called once the capture has shown its text, after which it puts the
+        clipboard back. Each read holds the clipboard open for a moment only,
+        far less than the program waits for a busy clipboard, so the reads
+        never make its restore fail.
         """
-        time.sleep(1.0)
-        after = run_probe("clipdump")
-        if clipboard_content(after) != clipboard_content(before):
-            time.sleep(2.0)
-            after = run_probe("clipdump")
+        after = wait_for(lambda: run_probe("clipdump"),
+                         lambda d: clipboard_content(d) == clipboard_content(before), timeout=3)
         assert_same_clipboard(self, after, before, what)
         return after
 
