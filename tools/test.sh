@@ -55,9 +55,12 @@ configure_and_build() {
 }
 
 # run_ctest DIR NAME: runs the tests of one build and adds up its counts.
+# Tests run side by side, $jobs at a time: those that share something (the
+# display, the clipboard, the Wine prefix's registry) say so with a resource
+# lock, and the end-to-end scenarios run alone (tests/wine, tests/e2e).
 run_ctest() {
   local dir=$1 log="build/logs/ctest-$2.log" line total fails skips
-  ctest --test-dir "$dir" --output-on-failure --timeout "$test_timeout" 2>&1 | tee "$log"
+  ctest --test-dir "$dir" --output-on-failure --timeout "$test_timeout" -j"$jobs" 2>&1 | tee "$log"
   line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
   if [ -n "$line" ]; then
     fails=$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")
