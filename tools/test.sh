@@ -1,6 +1,6 @@
 #!/bin/bash
 # Builds everything and runs every test:
-#   1. native build of the platform-free logic and its unit tests, then the
+#   1. native build of the platform-free logic and its unit tests, and the
 #      same tests built again with the address and undefined-behaviour
 #      sanitizers and the library's own container checks;
 #   2. cross build of the product, build/win32 (always: it must build even
@@ -18,13 +18,16 @@ jobs=${TAVREL_JOBS:-2}
 test_timeout=${TAVREL_TEST_TIMEOUT:-180}
 started=$SECONDS
 
-"$root/tools/setup.sh" || { echo "test: set-up failed" >&2; exit 1; }
+"$root/tools/setup.sh" native || { echo "test: set-up failed" >&2; exit 1; }
+mkdir -p build/logs
+# The rest of the set-up (the cross compilers, Wine, the X tools: most of it on
+# a fresh machine) installs while the native builds and tests run.
+"$root/tools/setup.sh" >build/logs/setup.log 2>&1 &
+setup_pid=$!
 # TAVREL_WINE_FLAVOUR=win64 runs the 64-bit path on a machine that could run
 # the product build, to keep both paths green.
 flavour_asked=${TAVREL_WINE_FLAVOUR:-}
-. "$root/tools/wine-env.sh"
 
-mkdir -p build/logs
 passed=0
 failed=0
 skipped=0
@@ -78,18 +81,37 @@ run_ctest() {
   skipped=$((skipped + skips))
 }
 
-step "native build and tests"
+# Both native trees are built while the rest of the set-up installs; their
+# tests run after it, so that nothing else takes the fuzzers' time.
+step "native build"
 configure_and_build build/native
-[ $? -le 1 ] && run_ctest build/native native
+native_state=$?
 
 # An index past the end or a division by zero that an ordinary build passes
 # over ends the test that met it here: no recovery, so a finding is a failure.
-step "native tests with the sanitizers"
+step "native build with the sanitizers"
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all"
 configure_and_build build/native-asan -DTAVREL_FUZZERS=OFF \
   "-DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS $sanitize -fno-omit-frame-pointer" \
   "-DCMAKE_EXE_LINKER_FLAGS=$sanitize"
-[ $? -le 1 ] && run_ctest build/native-asan native-asan
+asan_state=$?
+
+step "set-up of the Windows builds and Wine"
+wait "$setup_pid"
+setup_state=$?
+cat build/logs/setup.log
+if [ "$setup_state" -ne 0 ]; then
+  echo "test: set-up failed" >&2
+  exit 1
+fi
+
+step "native tests"
+[ "$native_state" -le 1 ] && run_ctest build/native native
+
+step "native tests with the sanitizers"
+[ "$asan_state" -le 1 ] && run_ctest build/native-asan native-asan
+
+. "$root/tools/wine-env.sh"
 
 step "Windows build, 32-bit (the product)"
 configure_and_build build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
