@@ -112,6 +112,16 @@ step "native tests with the sanitizers"
 [ "$asan_state" -le 1 ] && run_ctest build/native-asan native-asan
 
 . "$root/tools/wine-env.sh"
+# The virtual display and the Wine prefix are made while the Windows build
+# runs: a new prefix takes Wine seconds of starting its services and setting up.
+display_ready=
+prefix_pid=
+if tavrel_start_xvfb; then
+  display_ready=1
+  tavrel_make_prefix >build/logs/wine-prefix.log 2>&1 &
+  prefix_pid=$!
+  tavrel_at_exit '"$WINESERVER" -k 2>/dev/null'
+fi
 
 step "Windows build, 32-bit (the product)"
 configure_and_build build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
@@ -137,9 +147,12 @@ if [ "$test_state" -le 1 ]; then
   if [ "$TAVREL_WINE_FLAVOUR" = win64 ]; then
     echo "note: $why; the Wine tests run the 64-bit build of the same sources."
   fi
-  if tavrel_start_xvfb; then
+  if [ -n "$display_ready" ]; then
     echo "virtual display $DISPLAY"
-    tavrel_make_prefix && tavrel_at_exit '"$WINESERVER" -k 2>/dev/null'
+    wait "$prefix_pid"
+    cat build/logs/wine-prefix.log
+    # Made already, unless the first attempt failed: then once more, in view.
+    tavrel_make_prefix
     if tavrel_prefix_ready; then
       run_ctest "$test_dir" wine
     else
