@@ -21,7 +21,7 @@ started=$SECONDS
 "$root/tools/setup.sh" native || { echo "test: set-up failed" >&2; exit 1; }
 mkdir -p build/logs
 # The rest of the set-up (the cross compilers, Wine, the X tools: most of it on
-# a fresh machine) installs while the native builds and tests run.
+# a fresh machine) installs while the native trees build.
 "$root/tools/setup.sh" >build/logs/setup.log 2>&1 &
 setup_pid=$!
 # TAVREL_WINE_FLAVOUR=win64 runs the 64-bit path on a machine that could run
