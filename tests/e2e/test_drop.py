@@ -12,8 +12,8 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import (Config, TavrelTestCase, hex_utf8, rect_tuple, run_probe, run_windows_program, screenshot,
-                     wait_for, windows_path)
+from harness import (Config, TavrelTestCase, code_page_matters, hex_utf8, rect_tuple, run_probe, run_windows_program,
+                     screenshot, wait_for, windows_path)
 from test_capture import assert_same_clipboard, clipboard_content, put_original_clipboard
 
 LOCAL_SEARCH_PAGE = 1
@@ -106,6 +106,7 @@ class DropTest(DropScenario):
     def setUpClass(cls):
         register_standin()
 
+    @code_page_matters("a Chinese file name handed to the word processor, its text back through the clipboard")
     def test_drop_one_file(self):
         document = self.folder / "第一章 题库.txt"
         document.write_bytes(ANSWERS.encode("gbk"))
@@ -145,6 +146,7 @@ class DropTest(DropScenario):
         screenshot(Config.screen_path("drop"), rect_tuple(after["main"]["rect"]))
         self.close_program(app)
 
+    @code_page_matters("the status line names the file: a Chinese name from the drop")
     def test_a_copy_of_nothing_keeps_the_bank(self):
         document = self.folder / "题库.txt"
         document.write_bytes(ANSWERS.encode("gbk"))
@@ -163,6 +165,7 @@ class DropTest(DropScenario):
         self.assertEqual(self.bank(app), BANK, "no delayed paste of the user's clipboard")
         self.close_program(app)
 
+    @code_page_matters("the document's text reaches the box as rich text pasted from the clipboard")
     def test_a_copy_without_text_is_pasted_once(self):
         document = self.folder / "图文.txt"
         document.write_bytes("图文混排的文档".encode("gbk"))

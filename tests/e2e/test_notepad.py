@@ -12,8 +12,8 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import (Config, TavrelTestCase, centre, click_screen, controls_by_id, hex_utf8, park_pointer,
-                     rect_tuple, run_probe, screenshot, wait_for)
+from harness import (Config, TavrelTestCase, centre, click_screen, code_page_matters, controls_by_id, hex_utf8,
+                     park_pointer, rect_tuple, run_probe, screenshot, wait_for)
 
 ANSWER_PAGE = 1
 NOTEPAD_PAGE = 4
@@ -68,6 +68,7 @@ class NotepadTest(TavrelTestCase):
     def leftovers(self):
         return sorted(p.name for p in self.home.iterdir() if p.name not in ("Tavrel.exe", "wke.dll", FILE_NAME))
 
+    @code_page_matters("a file name in a folder with a Chinese name, and the box's text saved as GBK")
     def test_save_new_read(self):
         app, dump = self.start()
         self.set_box(app, TEXT)
@@ -179,6 +180,7 @@ class NotepadTest(TavrelTestCase):
         self.assertEqual(self.file.read_bytes(), b"ab\tcd", "the file saved after typing a b Tab c d")
         self.close_program(app)
 
+    @code_page_matters("each encoding turned into the box's UTF-16 and back")
     def test_every_encoding_reads_and_saves_back_unchanged(self):
         app, dump = self.start()
         text = "第一题：答案 A\r\n\U0001F600 ünicode\r\n"
@@ -238,6 +240,7 @@ class NotepadTest(TavrelTestCase):
         self.assertEqual(self.file.read_bytes(), data, "the file saved after two quick reads")
         self.close_program(app)
 
+    @code_page_matters("rich text pasted from the clipboard, and the face 宋体 set through the Windows boundary")
     def test_format(self):
         app, dump = self.start()
         # Pasted as rich text: bold, red and another face in places.

@@ -1,7 +1,9 @@
 """Page switches during long work: the user clicks another tab while a search
 colours a long answer bank, and while "读取" fills the notepad with a long
 file. When the work ends, only the current page's controls show: the box of
-the page left behind stays hidden, and one whose page came back shows."""
+the page left behind stays hidden, and one whose page came back shows.
+
+Under code page 936 only: what shows is the same whatever the texts' code page."""
 
 import shutil
 import tempfile
