@@ -3,7 +3,7 @@ colours a long answer bank, and while "读取" fills the notepad with a long
 file. When the work ends, only the current page's controls show: the box of
 the page left behind stays hidden, and one whose page came back shows.
 
-Under code page 936 only: what shows is the same whatever the texts' code page."""
+One code page: which controls show does not depend on it."""
 
 import shutil
 import tempfile
