@@ -17,38 +17,7 @@
 #include "answerbank/search/BankSearch.h"
 #include "answerbank/formats/TextEncoding.h"
 #include "exam_bank.h"
-
-namespace {
-
-// Every allocation counted, so the search's peak use can be read off.
-size_t liveBytes = 0;
-size_t peakBytes = 0;
-
-void* CountedAllocate(size_t size) {
-  // The size is kept in front of the block for the matching release.
-  void* block = std::malloc(size + 16);
-  if (!block) throw std::bad_alloc();
-  *static_cast<size_t*>(block) = size;
-  liveBytes += size;
-  peakBytes = std::max(peakBytes, liveBytes);
-  return static_cast<char*>(block) + 16;
-}
-
-void CountedRelease(void* p) {
-  if (!p) return;
-  void* block = static_cast<char*>(p) - 16;
-  liveBytes -= *static_cast<size_t*>(block);
-  std::free(block);
-}
-
-}  // namespace
-
-void* operator new(size_t size) { return CountedAllocate(size); }
-void* operator new[](size_t size) { return CountedAllocate(size); }
-void operator delete(void* p) noexcept { CountedRelease(p); }
-void operator delete[](void* p) noexcept { CountedRelease(p); }
-void operator delete(void* p, size_t) noexcept { CountedRelease(p); }
-void operator delete[](void* p, size_t) noexcept { CountedRelease(p); }
+#include "counting_allocator.h"
 
 namespace {
 
@@ -72,14 +41,14 @@ struct Searched {
 Searched Search(GbkStandIn& gbk, const EncodedBank& bank, const std::u16string& question) {
   const std::string questionGbk = gbk.Encode(question);
   Searched s;
-  const size_t before = liveBytes;
-  peakBytes = liveBytes;
+  const size_t before = counting::liveBytes;
+  counting::peakBytes = counting::liveBytes;
   const auto start = Clock::now();
   const std::clock_t cpuStart = std::clock();
   s.result = SearchBank(bank.gbk, bank.bank.text, questionGbk, question);
   s.cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
   s.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-  s.extraBytes = peakBytes - before;
+  s.extraBytes = counting::peakBytes - before;
   if (!s.result.hits.empty()) s.first = HitSelection(s.result, 1, questionGbk);
   return s;
 }

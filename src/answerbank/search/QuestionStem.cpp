@@ -315,16 +315,7 @@ char32_t FoldStemCharacter(char32_t c) {
   return IsBlankMark(folded) ? kSkippedCharacter : folded;
 }
 
-std::u32string FoldStem(std::u16string_view text) {
-  std::u32string folded;
-  BoxCharacterReader reader(text);
-  BoxCharacter character;
-  while (reader.Next(character)) {
-    const char32_t c = FoldStemCharacter(character.codePoint);
-    if (c != kSkippedCharacter) folded += c;
-  }
-  return folded;
-}
+std::u32string FoldStem(std::u16string_view text) { return FoldText(text, FoldStemCharacter); }
 
 bool OpensQuestion(std::u32string_view line) {
   const size_t p = SkipSpaces(line, 0);

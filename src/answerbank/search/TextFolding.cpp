@@ -53,12 +53,12 @@ char32_t FoldTableCharacter(char32_t c) {
   return row != std::end(kPunctuation) && row->from == c ? row->to : c;
 }
 
-std::u32string FoldText(std::u16string_view text) {
+std::u32string FoldText(std::u16string_view text, char32_t (*fold)(char32_t)) {
   std::u32string folded;
   BoxCharacterReader reader(text);
   BoxCharacter character;
   while (reader.Next(character)) {
-    const char32_t c = FoldCharacter(character.codePoint);
+    const char32_t c = fold(character.codePoint);
     if (c != kSkippedCharacter) folded += c;
   }
   return folded;

@@ -64,8 +64,9 @@ inline bool BoxCharacterReader::Next(BoxCharacter& character) {
   return true;
 }
 
-// The folded characters of `text`, skipped ones left out.
-std::u32string FoldText(std::u16string_view text);
+// The characters of `text` folded by `fold` (FoldCharacter unless another
+// folding is given), skipped ones left out.
+std::u32string FoldText(std::u16string_view text, char32_t (*fold)(char32_t) = FoldCharacter);
 
 // Hands `each(folded, character)` every character of `boxText` that folding
 // keeps, and calls `keepGoing` (when there is one) every few thousand
