@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
-"""Time from the mouse release of a screen word capture to its result.
+"""Time from the mouse release of a screen word capture to its result, and to
+the user's clipboard put back.
 
-    bench/capture_latency.py [--bin build/win64/bin] [--runs 5] [--bank-kb 100]
+    bench/capture_latency.py [--bin build/win64/bin] [--runs 5] [--bank-kb 100] [--hits 2000]
 
 Starts Tavrel.exe and Wine's notepad side by side (on $DISPLAY, or a private
 Xvfb), puts an answer bank in place, and drags over a notepad line again and
 again with xdotool. capture_watch.exe, started just before each release,
-notes when the search box changed and when the status line reported the
-finished search; both are wall-clock times, compared with the moment the
-release was sent. Prints figures; asserts nothing.
+notes when the search box changed, when the status line reported the
+finished search and when the clipboard changed for the second time (the
+capture's copy, then the user's clipboard put back); all are wall-clock times,
+compared with the moment the release was sent. Prints figures; asserts nothing.
 """
 
 import argparse
@@ -25,7 +27,7 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
 import harness  # noqa: E402
 import window_table as W  # noqa: E402
-from test_capture import BANK, Notepad, hex_utf8, xdotool  # noqa: E402
+from test_capture import BANK, NOTEPAD_LINES, Notepad, hex_utf8, xdotool  # noqa: E402
 
 
 def one_capture(app, notepad, line, watch_exe):
@@ -43,10 +45,10 @@ def one_capture(app, notepad, line, watch_exe):
     released = time.time()
     xdotool("mouseup", 1)
     out, _ = watch.communicate(timeout=60)
-    result = eval(out.strip().splitlines()[-1], {}, {})  # a JSON object of two numbers
-    text = result["text_at"] - released if result["text_at"] else None
-    report = result["report_at"] - released if result["report_at"] else None
-    return text, report
+    result = eval(out.strip().splitlines()[-1], {}, {})  # a JSON object of numbers
+    def since(key):
+        return result[key] - released if result.get(key) else None
+    return since("text_at"), since("report_at"), since("clipboard_back_at")
 
 
 def main():
@@ -55,6 +57,8 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--bank-kb", type=int, default=0,
                         help="pad the answer bank to about this many KB (default: the small bank)")
+    parser.add_argument("--hits", type=int, default=0,
+                        help="put each dragged line this many times into the padded bank")
     args = parser.parse_args()
     harness.Config.bin_dir = args.bin.resolve()
     watch_exe = harness.Config.bin_dir / "capture_watch.exe"
@@ -67,10 +71,18 @@ def main():
             notepad.start()
             bank = BANK
             filler = "第%d题：植物利用光能，把二氧化碳和水合成有机物。\r\n"
+            lines = [BANK]
+            size = len(BANK.encode("gbk"))
             i = 0
-            while len(bank.encode("gbk")) < args.bank_kb * 1024:
+            while size < args.bank_kb * 1024:
                 i += 1
-                bank += filler % i
+                lines.append(filler % i)
+                size += len(lines[-1].encode("gbk"))
+            # The dragged lines spread evenly through the filler.
+            for hit in range(args.hits):
+                for line in NOTEPAD_LINES[:2]:
+                    lines.insert(1 + (hit * (len(lines) - 1)) // max(args.hits, 1), line + "\r\n")
+            bank = "".join(lines)
             with tempfile.NamedTemporaryFile("wb", suffix=".txt", delete=False) as f:
                 f.write(bank.encode("utf-8"))
             try:
@@ -78,17 +90,20 @@ def main():
             finally:
                 os.unlink(f.name)
             print("answer bank: %d KB" % (len(bank.encode("gbk")) // 1024), flush=True)
-            texts, reports = [], []
+            texts, reports, backs = [], [], []
+
+            def shown(value):
+                return "%.0f ms" % (value * 1000) if value is not None else "never"
+
             for run in range(args.runs):
-                text, report = one_capture(app, notepad, run % 2, watch_exe)
-                print("run %d: search box after %s, result after %s" % (
-                    run + 1, "%.0f ms" % (text * 1000) if text is not None else "never",
-                    "%.0f ms" % (report * 1000) if report is not None else "never"), flush=True)
-                if text is not None:
-                    texts.append(text)
-                if report is not None:
-                    reports.append(report)
-            for label, values in (("search box filled", texts), ("highlighted result", reports)):
+                text, report, back = one_capture(app, notepad, run % 2, watch_exe)
+                print("run %d: search box after %s, result after %s, clipboard back after %s" % (
+                    run + 1, shown(text), shown(report), shown(back)), flush=True)
+                for values, value in ((texts, text), (reports, report), (backs, back)):
+                    if value is not None:
+                        values.append(value)
+            for label, values in (("search box filled", texts), ("highlighted result", reports),
+                                  ("clipboard back", backs)):
                 if values:
                     print("%-20s median %4.0f ms, min %4.0f, max %4.0f over %d captures"
                           % (label, statistics.median(values) * 1000, min(values) * 1000, max(values) * 1000,

@@ -1,7 +1,9 @@
 // Watches the running program's search box and status line from outside and
-// prints, as wall-clock seconds, when the search box first changed and when
-// the status line first showed a finished search. The capture latency
-// benchmark starts it just before it releases the mouse.
+// prints, as wall-clock seconds, when the search box first changed, when the
+// status line first showed a finished search, and when the clipboard changed
+// the first time (the capture's copy) and the second (the user's clipboard
+// put back). The capture latency benchmark starts it just before it releases
+// the mouse.
 //
 //   capture_watch.exe <search box id> <status label id> [timeout ms]
 #include <windows.h>
@@ -48,14 +50,23 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("ready\n");
   std::fflush(stdout);
 
-  double textAt = 0, reportAt = 0;
+  double textAt = 0, reportAt = 0, copiedAt = 0, backAt = 0;
+  DWORD clipboard = GetClipboardSequenceNumber();
   const DWORD start = GetTickCount();
-  while (GetTickCount() - start < timeoutMs && reportAt == 0) {
+  while (GetTickCount() - start < timeoutMs && (reportAt == 0 || backAt == 0)) {
     if (textAt == 0 && TextOf(searchBox) != before) textAt = WallSeconds();
     // A finished search reports "搜索完毕…".
-    if (textAt != 0 && TextOf(status).rfind(L"\u641c\u7d22\u5b8c\u6bd5", 0) == 0) reportAt = WallSeconds();
+    if (textAt != 0 && reportAt == 0 && TextOf(status).rfind(L"\u641c\u7d22\u5b8c\u6bd5", 0) == 0) {
+      reportAt = WallSeconds();
+    }
+    const DWORD now = GetClipboardSequenceNumber();
+    if (now != clipboard) {
+      clipboard = now;
+      (copiedAt == 0 ? copiedAt : backAt) = WallSeconds();
+    }
     Sleep(1);
   }
-  std::printf("{\"text_at\": %.6f, \"report_at\": %.6f}\n", textAt, reportAt);
+  std::printf("{\"text_at\": %.6f, \"report_at\": %.6f, \"copied_at\": %.6f, \"clipboard_back_at\": %.6f}\n",
+              textAt, reportAt, copiedAt, backAt);
   return 0;
 }

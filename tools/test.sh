@@ -1,6 +1,6 @@
 #!/bin/bash
 # Builds everything and runs every test:
-#   1. native build of the platform-free logic and its unit tests, then the
+#   1. native build of the platform-free logic and its unit tests, and the
 #      same tests built again with the address and undefined-behaviour
 #      sanitizers and the library's own container checks;
 #   2. cross build of the product, build/win32 (always: it must build even
@@ -18,13 +18,16 @@ jobs=${TAVREL_JOBS:-2}
 test_timeout=${TAVREL_TEST_TIMEOUT:-180}
 started=$SECONDS
 
-"$root/tools/setup.sh" || { echo "test: set-up failed" >&2; exit 1; }
+"$root/tools/setup.sh" native || { echo "test: set-up failed" >&2; exit 1; }
+mkdir -p build/logs
+# The rest of the set-up (the cross compilers, Wine, the X tools: most of it on
+# a fresh machine) installs while the native trees build.
+"$root/tools/setup.sh" >build/logs/setup.log 2>&1 &
+setup_pid=$!
 # TAVREL_WINE_FLAVOUR=win64 runs the 64-bit path on a machine that could run
 # the product build, to keep both paths green.
 flavour_asked=${TAVREL_WINE_FLAVOUR:-}
-. "$root/tools/wine-env.sh"
 
-mkdir -p build/logs
 passed=0
 failed=0
 skipped=0
@@ -55,9 +58,12 @@ configure_and_build() {
 }
 
 # run_ctest DIR NAME: runs the tests of one build and adds up its counts.
+# Tests run side by side, $jobs at a time: those that share something (the
+# display, the clipboard, the Wine prefix's registry) say so with a resource
+# lock, and the end-to-end scenarios run alone (tests/wine, tests/e2e).
 run_ctest() {
   local dir=$1 log="build/logs/ctest-$2.log" line total fails skips
-  ctest --test-dir "$dir" --output-on-failure --timeout "$test_timeout" 2>&1 | tee "$log"
+  ctest --test-dir "$dir" --output-on-failure --timeout "$test_timeout" -j"$jobs" 2>&1 | tee "$log"
   line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
   if [ -n "$line" ]; then
     fails=$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")
@@ -75,18 +81,47 @@ run_ctest() {
   skipped=$((skipped + skips))
 }
 
-step "native build and tests"
+# Both native trees are built while the rest of the set-up installs; their
+# tests run after it, so that nothing else takes the fuzzers' time.
+step "native build"
 configure_and_build build/native
-[ $? -le 1 ] && run_ctest build/native native
+native_state=$?
 
 # An index past the end or a division by zero that an ordinary build passes
 # over ends the test that met it here: no recovery, so a finding is a failure.
-step "native tests with the sanitizers"
+step "native build with the sanitizers"
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all"
 configure_and_build build/native-asan -DTAVREL_FUZZERS=OFF \
   "-DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS $sanitize -fno-omit-frame-pointer" \
   "-DCMAKE_EXE_LINKER_FLAGS=$sanitize"
-[ $? -le 1 ] && run_ctest build/native-asan native-asan
+asan_state=$?
+
+step "set-up of the Windows builds and Wine"
+wait "$setup_pid"
+setup_state=$?
+cat build/logs/setup.log
+if [ "$setup_state" -ne 0 ]; then
+  echo "test: set-up failed" >&2
+  exit 1
+fi
+
+step "native tests"
+[ "$native_state" -le 1 ] && run_ctest build/native native
+
+step "native tests with the sanitizers"
+[ "$asan_state" -le 1 ] && run_ctest build/native-asan native-asan
+
+. "$root/tools/wine-env.sh"
+# The virtual display and the Wine prefix are made while the Windows build
+# runs: a new prefix takes Wine seconds of starting its services and setting up.
+display_ready=
+prefix_pid=
+if tavrel_start_xvfb; then
+  display_ready=1
+  tavrel_make_prefix >build/logs/wine-prefix.log 2>&1 &
+  prefix_pid=$!
+  tavrel_at_exit '"$WINESERVER" -k 2>/dev/null'
+fi
 
 step "Windows build, 32-bit (the product)"
 configure_and_build build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
@@ -112,9 +147,12 @@ if [ "$test_state" -le 1 ]; then
   if [ "$TAVREL_WINE_FLAVOUR" = win64 ]; then
     echo "note: $why; the Wine tests run the 64-bit build of the same sources."
   fi
-  if tavrel_start_xvfb; then
+  if [ -n "$display_ready" ]; then
     echo "virtual display $DISPLAY"
-    tavrel_make_prefix && tavrel_at_exit '"$WINESERVER" -k 2>/dev/null'
+    wait "$prefix_pid"
+    cat build/logs/wine-prefix.log
+    # Made already, unless the first attempt failed: then once more, in view.
+    tavrel_make_prefix
     if tavrel_prefix_ready; then
       run_ctest "$test_dir" wine
     else

@@ -9,6 +9,7 @@
 #   tavrel_make_prefix    create the Wine prefix once (safe to call in parallel)
 #   tavrel_prefix_ready   true when the prefix is made and up to date
 #   tavrel_start_xvfb     start a private virtual display and export DISPLAY
+#                         (with tools/wm-state.py, see tavrel_start_wm_state)
 #   tavrel_at_exit CMD    run CMD when the calling script ends (last in, first out)
 #
 # Overrides: TAVREL_WINE_FLAVOUR=win32|win64, TAVREL_WINEPREFIX=<dir>,
@@ -147,6 +148,26 @@ tavrel_make_prefix() {
 
 # --- a private virtual display ------------------------------------------------
 
+# Starts tools/wm-state.py on $DISPLAY and ends it with the calling script.
+# The display has no window manager, and Wine waits 2 s for one whenever it
+# hides a window (every closed program, every test window); the helper gives
+# Wine the window state it waits for. Without it all works, only slower.
+tavrel_start_wm_state() {
+  local out pid i
+  out=$(mktemp "${TMPDIR:-/tmp}/wm-state.XXXXXX") || return 1
+  python3 "$TAVREL_ROOT/tools/wm-state.py" >"$out" 2>&1 &
+  pid=$!
+  tavrel_at_exit "kill $pid 2>/dev/null; wait $pid 2>/dev/null; rm -f '$out'"
+  # Windows mapped before it watches would still wait: Wine starts after this.
+  for ((i = 0; i < 200; i++)); do
+    grep -q '^wm-state: watching' "$out" && return 0
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo "wine-env: the window state helper did not start: $(cat "$out")" >&2
+  return 1
+}
+
 # Starts Xvfb on the first free display from :90 up, exports DISPLAY and
 # TAVREL_XVFB_PID, and ends it when the calling script exits.
 tavrel_start_xvfb() {
@@ -161,6 +182,7 @@ tavrel_start_xvfb() {
       if xdpyinfo -display ":$n" >/dev/null 2>&1; then
         export DISPLAY=":$n" TAVREL_XVFB_PID=$pid
         tavrel_at_exit "kill $pid 2>/dev/null; wait $pid 2>/dev/null"
+        tavrel_start_wm_state
         return 0
       fi
       sleep 0.1

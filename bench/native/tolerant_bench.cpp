@@ -12,38 +12,7 @@
 #include <vector>
 
 #include "answerbank/search/TolerantSearch.h"
-
-namespace {
-
-// Every allocation counted, so the search's peak use can be read off.
-size_t liveBytes = 0;
-size_t peakBytes = 0;
-
-void* CountedAllocate(size_t size) {
-  // The size is kept in front of the block for the matching release.
-  void* block = std::malloc(size + 16);
-  if (!block) throw std::bad_alloc();
-  *static_cast<size_t*>(block) = size;
-  liveBytes += size;
-  peakBytes = std::max(peakBytes, liveBytes);
-  return static_cast<char*>(block) + 16;
-}
-
-void CountedRelease(void* p) {
-  if (!p) return;
-  void* block = static_cast<char*>(p) - 16;
-  liveBytes -= *static_cast<size_t*>(block);
-  std::free(block);
-}
-
-}  // namespace
-
-void* operator new(size_t size) { return CountedAllocate(size); }
-void* operator new[](size_t size) { return CountedAllocate(size); }
-void operator delete(void* p) noexcept { CountedRelease(p); }
-void operator delete[](void* p) noexcept { CountedRelease(p); }
-void operator delete(void* p, size_t) noexcept { CountedRelease(p); }
-void operator delete[](void* p, size_t) noexcept { CountedRelease(p); }
+#include "counting_allocator.h"
 
 namespace {
 
@@ -91,12 +60,12 @@ struct Run {
 Run Time(const std::u16string& bank, const std::u16string& question, int repeats) {
   Run run{1e9, {}, 0};
   for (int i = 0; i < repeats; ++i) {
-    const size_t before = liveBytes;
-    peakBytes = liveBytes;
+    const size_t before = counting::liveBytes;
+    counting::peakBytes = counting::liveBytes;
     const auto start = Clock::now();
     TolerantResult result = TolerantSearch(bank, question);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    run.extraBytes = std::max(run.extraBytes, peakBytes - before);
+    run.extraBytes = std::max(run.extraBytes, counting::peakBytes - before);
     if (ms < run.bestMs) run.bestMs = ms;
     run.result = std::move(result);
   }

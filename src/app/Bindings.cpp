@@ -6,8 +6,8 @@
 #include "app/EngineBootstrap.h"
 #include "app/Events.h"
 #include "app/Globals.h"
+#include "app/MainWindowHandlers.h"
 #include "app/SearchRouting.h"
-#include "app/ShellHandlers.h"
 #include "app/WindowOptions.h"
 #include "websearch/WebSearch.h"
 

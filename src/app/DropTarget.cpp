@@ -12,6 +12,7 @@
 #include "platform/BaseWindow.h"
 #include "platform/ComObject.h"
 #include "platform/Handles.h"
+#include "platform/NoMemory.h"
 #include "platform/Text.h"
 
 namespace {
@@ -84,20 +85,25 @@ class FileDropTarget final : public ComObject<IDropTarget>, public BaseWindow<Fi
   }
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
     accepting_ = false;
-    std::vector<std::wstring> names;
-    if (OffersFiles(data)) names = DroppedFileNames(data);
-    if (names.empty()) {
-      if (effect) *effect = DROPEFFECT_NONE;
-      return S_OK;
-    }
-    if (effect) *effect = DROPEFFECT_COPY;
-    pending_.push_back(DroppedPaths{names});
-    PostMessageW(relay_.Get(), kDeliverDrop, 0, 0);
+    // Called from the system's drag and drop: running out of memory refuses this drop only.
+    bool queued = false;
+    RunReportingNoMemory([&] { queued = Queue(data); });
+    if (effect) *effect = queued ? DROPEFFECT_COPY : DROPEFFECT_NONE;
     return S_OK;
   }
 
  private:
   ~FileDropTarget() = default;
+
+  // Keeps the drop's files for the relay; false when it offers none.
+  bool Queue(IDataObject* data) {
+    if (!OffersFiles(data)) return false;
+    std::vector<std::wstring> names = DroppedFileNames(data);
+    if (names.empty()) return false;
+    pending_.push_back(DroppedPaths{std::move(names)});
+    PostMessageW(relay_.Get(), kDeliverDrop, 0, 0);
+    return true;
+  }
 
   HRESULT Answer(DWORD* effect) const {
     if (!effect) return E_INVALIDARG;

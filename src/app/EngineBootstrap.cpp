@@ -9,6 +9,7 @@
 void StartEngine() {
   wkeInitialize();
   InstallMessageHook();
+  // The engine library is single-threaded and not safe across processors: the program stays on one from here on.
   SetProcessAffinityMask(GetCurrentProcess(), 1);
   EngineView& view = Globals().engineView;
   view.Create(ControlNamed(ctl::kWebKitBox));

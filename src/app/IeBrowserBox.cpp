@@ -6,8 +6,14 @@
 #include <utility>
 
 #include "platform/BaseWindow.h"
+#include "platform/Bstr.h"
+#include "platform/ComObject.h"
+#include "platform/ComPointers.h"
+#include "platform/DispatchArguments.h"
 #include "platform/Handles.h"
+#include "platform/NoMemory.h"
 #include "platform/Text.h"
+#include "platform/Variant.h"
 
 namespace {
 
@@ -18,123 +24,19 @@ constexpr UINT kMsgNavigatePending = WM_APP + 1;
 // Posted to the container: the new-window request being answered is over.
 constexpr UINT kMsgNewWindowDone = WM_APP + 2;
 
-// A new reference of one's own on p.
-template <typename T>
-ComPtr<T> Share(T* p) {
-  ComPtr<T> out;
-  if (p) {
-    p->AddRef();
-    out.Attach(p);
-  }
-  return out;
-}
-
-template <typename U, typename T>
-ComPtr<U> Query(T* from, REFIID iid) {
-  ComPtr<U> out;
-  if (from) from->QueryInterface(iid, out.PutVoid());
-  return out;
-}
-
-class Bstr {
- public:
-  explicit Bstr(const std::wstring& text) : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  Bstr() = default;
-  ~Bstr() { SysFreeString(b_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  Bstr(Bstr&& other) noexcept : b_(std::exchange(other.b_, nullptr)) {}
-  Bstr& operator=(Bstr&& other) noexcept {
-    if (this != &other) {
-      SysFreeString(b_);
-      b_ = std::exchange(other.b_, nullptr);
-    }
-    return *this;
-  }
-  BSTR Get() const { return b_; }
-  BSTR* Put() {
-    SysFreeString(b_);
-    b_ = nullptr;
-    return &b_;
-  }
-  std::wstring Text() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
-
- private:
-  BSTR b_ = nullptr;
-};
-
-// Event arguments come as a BSTR, or by reference, or as a VARIANT by reference.
-const VARIANT& Deref(const VARIANT& arg) {
-  if (arg.vt == (VT_BYREF | VT_VARIANT) && arg.pvarVal) return *arg.pvarVal;
-  return arg;
-}
-
-std::wstring ArgText(const VARIANT& arg) {
-  const VARIANT& v = Deref(arg);
-  BSTR text = nullptr;
-  if (v.vt == VT_BSTR) text = v.bstrVal;
-  if (v.vt == (VT_BYREF | VT_BSTR) && v.pbstrVal) text = *v.pbstrVal;
-  return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
-}
-
-VARIANT_BOOL* ArgBoolRef(const VARIANT& arg) {
-  const VARIANT& v = Deref(arg);
-  return v.vt == (VT_BYREF | VT_BOOL) ? v.pboolVal : nullptr;
-}
-
-IDispatch* ArgDispatch(const VARIANT& arg) {
-  const VARIANT& v = Deref(arg);
-  if (v.vt == VT_DISPATCH) return v.pdispVal;
-  if (v.vt == (VT_BYREF | VT_DISPATCH) && v.ppdispVal) return *v.ppdispVal;
-  return nullptr;
-}
-
-bool SameObject(IUnknown* a, IUnknown* b) {
-  if (!a || !b) return false;
-  // COM identity: the IUnknown of an object is always the same pointer.
-  ComPtr<IUnknown> ua = Query<IUnknown>(a, IID_IUnknown);
-  ComPtr<IUnknown> ub = Query<IUnknown>(b, IID_IUnknown);
-  return ua && ua.Get() == ub.Get();
-}
-
-// The COM objects the box hands to the control live inside the box, which outlives every
-// reference it gives out (Destroy takes them all back); the count shows what is held.
-class RefCount {
- public:
-  ULONG Add() { return ++count_; }
-  ULONG Drop() { return count_ > 0 ? --count_ : 0; }
-  ULONG Value() const { return count_; }
-
- private:
-  ULONG count_ = 0;
-};
-
 }  // namespace
 
 struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
   // Which of the two new-window events opened the request being answered.
   enum class NewWindowEvent { kNone, kNewWindow2, kNewWindow3 };
 
-  class ClientSite : public IOleClientSite, public IOleInPlaceSite {
+  // The COM objects the box hands to the control hold a pointer back to the box. Destroy
+  // takes every reference back; should the control keep one anyway, the box forgets the
+  // object as it goes, and what the control asks of it then fails.
+  class ClientSite final : public ComObject<IOleClientSite, WithBases<IOleInPlaceSite, IOleWindow>> {
    public:
-    explicit ClientSite(Impl& box) : box_(box) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-      if (!out) return E_POINTER;
-      *out = nullptr;
-      if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
-        *out = static_cast<IOleClientSite*>(this);
-      } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
-        *out = static_cast<IOleInPlaceSite*>(this);
-      } else {
-        return E_NOINTERFACE;
-      }
-      AddRef();
-      return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return refs_.Add(); }
-    STDMETHODIMP_(ULONG) Release() override { return refs_.Drop(); }
-    ULONG Refs() const { return refs_.Value(); }
+    explicit ClientSite(Impl* box) : box_(box) {}
+    void Forget() { box_ = nullptr; }
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
@@ -153,7 +55,7 @@ struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
     // IOleWindow
     STDMETHODIMP GetWindow(HWND* out) override {
       if (!out) return E_POINTER;
-      *out = box_.window.Get();
+      *out = box_ ? box_->window.Get() : nullptr;
       return *out ? S_OK : E_FAIL;
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
@@ -165,13 +67,14 @@ struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
     STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
                                   LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
       if (!frame || !document || !position || !clip || !info) return E_POINTER;
-      *frame = &box_.frame;
-      box_.frame.AddRef();
+      if (!box_) return E_UNEXPECTED;
+      *frame = box_->frame.Get();
+      (*frame)->AddRef();
       *document = nullptr;
-      GetClientRect(box_.window.Get(), position);
+      GetClientRect(box_->window.Get(), position);
       *clip = *position;
       info->fMDIApp = FALSE;
-      info->hwndFrame = GetAncestor(box_.window.Get(), GA_ROOT);
+      info->hwndFrame = GetAncestor(box_->window.Get(), GA_ROOT);
       info->haccel = nullptr;
       info->cAccelEntries = 0;
       return S_OK;
@@ -179,45 +82,30 @@ struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
     STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
     STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
     STDMETHODIMP OnInPlaceDeactivate() override {
-      box_.activeObject.Reset();
+      if (box_) box_->activeObject.Reset();
       return S_OK;
     }
     STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
     STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
     STDMETHODIMP OnPosRectChange(LPCRECT position) override {
       // The container decides the size: the control always fills it.
-      if (position) box_.FitControl();
+      if (position && box_) box_->FitControl();
       return S_OK;
     }
 
    private:
-    Impl& box_;
-    RefCount refs_;
+    Impl* box_;
   };
 
   // The frame the control sees: it has no menus, toolbars or border space of its own.
-  class Frame : public IOleInPlaceFrame {
+  class Frame final : public ComObject<WithBases<IOleInPlaceFrame, IOleInPlaceUIWindow, IOleWindow>> {
    public:
-    explicit Frame(Impl& box) : box_(box) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-      if (!out) return E_POINTER;
-      *out = nullptr;
-      if (iid == IID_IUnknown || iid == IID_IOleWindow || iid == IID_IOleInPlaceUIWindow ||
-          iid == IID_IOleInPlaceFrame) {
-        *out = static_cast<IOleInPlaceFrame*>(this);
-        AddRef();
-        return S_OK;
-      }
-      return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return refs_.Add(); }
-    STDMETHODIMP_(ULONG) Release() override { return refs_.Drop(); }
-    ULONG Refs() const { return refs_.Value(); }
+    explicit Frame(Impl* box) : box_(box) {}
+    void Forget() { box_ = nullptr; }
 
     STDMETHODIMP GetWindow(HWND* out) override {
       if (!out) return E_POINTER;
-      *out = GetAncestor(box_.window.Get(), GA_ROOT);
+      *out = box_ ? GetAncestor(box_->window.Get(), GA_ROOT) : nullptr;
       return *out ? S_OK : E_FAIL;
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
@@ -225,7 +113,7 @@ struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
     STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
     STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) override {
-      box_.activeObject = Share(active);
+      if (box_) box_->activeObject = ShareComPtr(active);
       return S_OK;
     }
     STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
@@ -236,27 +124,13 @@ struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
     STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
    private:
-    Impl& box_;
-    RefCount refs_;
+    Impl* box_;
   };
 
-  class EventSink : public IDispatch {
+  class EventSink final : public ComObject<WithBases<DWebBrowserEvents2, IDispatch>> {
    public:
-    explicit EventSink(Impl& box) : box_(box) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-      if (!out) return E_POINTER;
-      *out = nullptr;
-      if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2) {
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-      }
-      return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return refs_.Add(); }
-    STDMETHODIMP_(ULONG) Release() override { return refs_.Drop(); }
-    ULONG Refs() const { return refs_.Value(); }
+    explicit EventSink(Impl* box) : box_(box) {}
+    void Forget() { box_ = nullptr; }
 
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
       if (count) *count = 0;
@@ -270,17 +144,27 @@ struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                         UINT*) override {
       if (result) VariantInit(result);
-      if (params) box_.OnEvent(id, *params);
+      // Called by the browser inside its own message handling: an event whose
+      // handler runs out of memory is left unanswered.
+      if (params && box_) RunReportingNoMemory([&] { box_->OnEvent(id, ReceivedArguments(*params)); });
       return S_OK;
     }
 
    private:
-    Impl& box_;
-    RefCount refs_;
+    Impl* box_;
   };
 
-  Impl() : site(*this), frame(*this), sink(*this) {}
-  ~Impl() { Destroy(); }
+  Impl() {
+    site.Attach(new ClientSite(this));
+    frame.Attach(new Frame(this));
+    sink.Attach(new EventSink(this));
+  }
+  ~Impl() {
+    Destroy();
+    site->Forget();
+    frame->Forget();
+    sink->Forget();
+  }
   Impl(const Impl&) = delete;
   Impl& operator=(const Impl&) = delete;
 
@@ -334,35 +218,33 @@ struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
     if (!oleObject || !window.Get()) return;
     RECT client{};
     GetClientRect(window.Get(), &client);
-    oleObject->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, window.Get(), &client);
+    oleObject->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site.Get(), 0, window.Get(), &client);
   }
 
   void Navigate(const std::wstring& url) {
     if (!browser) return;
     Bstr address(url);
-    VARIANT none;
-    VariantInit(&none);
-    browser->Navigate(address.Get(), &none, &none, &none, &none);
+    Variant none;
+    browser->Navigate(address.Get(), none.Get(), none.Get(), none.Get(), none.Get());
   }
 
-  void OnEvent(DISPID id, const DISPPARAMS& params) {
+  void OnEvent(DISPID id, const ReceivedArguments& args) {
     // Anything a handler asks of the control is deferred while the control is inside
     // one of its own events (see SetAddress).
     ++eventDepth;
-    const VARIANTARG* args = params.rgvarg;  // in reverse order: the last argument first
-    const UINT count = args ? params.cArgs : 0;
+    const UINT count = args.Count();
     switch (id) {
       case DISPID_BEFORENAVIGATE2:  // pDisp, URL, Flags, TargetFrameName, PostData, Headers, Cancel
-        if (count == 7) OnBeforeNavigate(ArgDispatch(args[6]), ArgText(args[5]));
+        if (count == 7) OnBeforeNavigate(args.Object(0), args.Text(1));
         break;
       case DISPID_STATUSTEXTCHANGE:  // Text
-        if (count == 1) statusText = ArgText(args[0]);
+        if (count == 1) statusText = args.Text(0);
         break;
       case DISPID_NEWWINDOW2:  // ppDisp, Cancel
-        if (count == 2) OnNewWindow(NewWindowEvent::kNewWindow2, std::wstring(), ArgBoolRef(args[0]));
+        if (count == 2) OnNewWindow(NewWindowEvent::kNewWindow2, std::wstring(), args.BoolRef(1));
         break;
       case DISPID_NEWWINDOW3:  // ppDisp, Cancel, dwFlags, bstrUrlContext, bstrUrl
-        if (count == 5) OnNewWindow(NewWindowEvent::kNewWindow3, ArgText(args[0]), ArgBoolRef(args[3]));
+        if (count == 5) OnNewWindow(NewWindowEvent::kNewWindow3, args.Text(4), args.BoolRef(1));
         break;
       default:
         break;
@@ -372,7 +254,7 @@ struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
 
   void OnBeforeNavigate(IDispatch* target, const std::wstring& url) {
     // Frames inside the page navigate too; only the page itself is the box's address.
-    if (target && browser && !SameObject(target, browser.Get())) return;
+    if (target && browser && !SameComObject(target, browser.Get())) return;
     ShowAddress(url);
     if (beforeNavigateHandler) {
       const auto handler = beforeNavigateHandler;  // the handler may replace itself
@@ -479,9 +361,9 @@ struct IeBrowserBox::Impl : BaseWindow<IeBrowserBox::Impl> {
   NewWindowEvent openRequest = NewWindowEvent::kNone;
   bool openAnswer = true;
 
-  ClientSite site;
-  Frame frame;
-  EventSink sink;
+  ComPtr<ClientSite> site;
+  ComPtr<Frame> frame;
+  ComPtr<EventSink> sink;
 };
 
 IeBrowserBox::IeBrowserBox() : impl_(std::make_unique<Impl>()) {}
@@ -499,25 +381,25 @@ bool IeBrowserBox::Create(HWND parent, int x, int y, int width, int height, int 
     Destroy();
     return false;
   }
-  box.oleObject->SetClientSite(&box.site);
+  box.oleObject->SetClientSite(box.site.Get());
   OleSetContainedObject(box.oleObject.Get(), TRUE);
-  box.browser = Query<IWebBrowser2>(box.oleObject.Get(), IID_IWebBrowser2);
+  box.browser = QueryComPtr<IWebBrowser2>(box.oleObject.Get());
 
   // Connected before activation so that no event is missed.
-  if (auto container = Query<IConnectionPointContainer>(box.oleObject.Get(), IID_IConnectionPointContainer)) {
+  if (auto container = QueryComPtr<IConnectionPointContainer>(box.oleObject.Get())) {
     if (SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, box.connectionPoint.Put()))) {
-      if (FAILED(box.connectionPoint->Advise(&box.sink, &box.adviseCookie))) box.connectionPoint.Reset();
+      if (FAILED(box.connectionPoint->Advise(box.sink.Get(), &box.adviseCookie))) box.connectionPoint.Reset();
     }
   }
 
   RECT client{};
   GetClientRect(box.window.Get(), &client);
   if (!box.browser || !box.connectionPoint ||
-      FAILED(box.oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &box.site, 0, box.window.Get(), &client))) {
+      FAILED(box.oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, box.site.Get(), 0, box.window.Get(), &client))) {
     Destroy();
     return false;
   }
-  box.inPlaceObject = Query<IOleInPlaceObject>(box.oleObject.Get(), IID_IOleInPlaceObject);
+  box.inPlaceObject = QueryComPtr<IOleInPlaceObject>(box.oleObject.Get());
   box.FitControl();
   return true;
 }
@@ -561,10 +443,12 @@ void IeBrowserBox::SetBeforeNavigateHandler(std::function<void(const std::string
   if (impl_) impl_->beforeNavigateHandler = std::move(handler);
 }
 
-IDispatch* IeBrowserBox::EventSink() { return impl_ ? &impl_->sink : nullptr; }
+IDispatch* IeBrowserBox::EventSink() { return impl_ ? impl_->sink.Get() : nullptr; }
 
 unsigned long IeBrowserBox::HeldReferences() const {
-  return impl_ ? impl_->site.Refs() + impl_->frame.Refs() + impl_->sink.Refs() : 0;
+  if (!impl_) return 0;
+  // Each object's count less the box's own reference.
+  return impl_->site->References() + impl_->frame->References() + impl_->sink->References() - 3;
 }
 
 bool IeBrowserBox::TranslateAccelerator(MSG* msg) {
@@ -574,7 +458,7 @@ bool IeBrowserBox::TranslateAccelerator(MSG* msg) {
   if (!box || (msg->hwnd != box && !IsChild(box, msg->hwnd))) return false;
   // The control names its active object when it is UI-active; ask it directly otherwise.
   auto active = impl_->activeObject
-                    ? Share(impl_->activeObject.Get())
-                    : Query<IOleInPlaceActiveObject>(impl_->browser.Get(), IID_IOleInPlaceActiveObject);
+                    ? ShareComPtr(impl_->activeObject.Get())
+                    : QueryComPtr<IOleInPlaceActiveObject>(impl_->browser.Get());
   return active && active->TranslateAccelerator(msg) == S_OK;
 }

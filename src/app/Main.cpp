@@ -5,9 +5,19 @@
 
 #include <cstdlib>
 
+#include "answerbank/import/DocumentImport.h"
 #include "app/Globals.h"
 #include "app/MainWindow.h"
+#include "platform/ClipboardLoan.h"
 #include "platform/MessagePump.h"
+
+namespace {
+
+// The longest the program stays after its window has gone, for a borrower of
+// the clipboard to put the user's back.
+constexpr DWORD kClipboardReturnWaitMs = 5000;
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   // The browser control and the drop target both need OLE on this thread.
@@ -27,6 +37,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchWithFilter(message);
 
   SetMessageFilter(nullptr);
+  // A window destroyed without a close message ends the import's loan here.
+  EndImportOnClose();
+  ClipboardLoan::WaitForAllGivenBack(kClipboardReturnWaitMs);
   OleUninitialize();
   return 0;
 }

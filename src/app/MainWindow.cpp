@@ -14,6 +14,7 @@
 #include "app/SearchRouting.h"
 #include "app/WindowDescription.h"
 #include "platform/Controls.h"
+#include "platform/NoMemory.h"
 #include "platform/Text.h"
 #include "websearch/WebSearch.h"
 
@@ -24,6 +25,15 @@ constexpr wchar_t kShapeBoxClass[] = L"TavrelShapeBox";
 constexpr int kIconId = 1;
 
 bool SameName(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+// The answer bank's status line: a handler that ran out of memory and did not
+// say so itself (the search, a drop, a capture) is reported there.
+HWND noMemoryStatus = nullptr;
+
+void ShowNoMemory() {
+  // A literal, set as it is: there may be no memory for anything else.
+  if (noMemoryStatus) SetWindowTextW(noMemoryStatus, L"内存不足，刚才的操作没有完成");
+}
 
 GdiObject MakeFont(int characterHeight, int charset, const wchar_t* face) {
   return GdiObject(CreateFontW(-characterHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, static_cast<BYTE>(charset),
@@ -89,7 +99,9 @@ void MainWindow::SetTimerInterval(const char* timerName, int intervalMs) {
 
 void MainWindow::Raise(const char* control, Event event) {
   for (const Binding& binding : EventBindings()) {
-    if (binding.event == event && SameName(binding.control, control)) binding.handler();
+    // Also from callbacks that are no window procedure (the browser's events):
+    // a handler that runs out of memory ends there.
+    if (binding.event == event && SameName(binding.control, control)) RunReportingNoMemory(binding.handler);
   }
 }
 
@@ -143,8 +155,12 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::ConnectSubsystems() {
+  noMemoryStatus = Control(ctl::kSearchStatus);
+  SetNoMemoryReport(ShowNoMemory);
   SetLocalSearchControls({Control(ctl::kSearchBox), Control(ctl::kAnswerBank), Control(ctl::kSearchStatus)});
-  SetNotepadControls({Control(ctl::kNotepadBox), Control(ctl::kNotepadStatus)});
+  SetNotepadControls({Control(ctl::kNotepadBox), Control(ctl::kNotepadStatus), [this](const std::string& question) {
+                        return AskYesNo(window_, question, MainWindowDescription().pageCaptions[kNotepadPage]);
+                      }});
   SetDocumentImportControls({Control(ctl::kAnswerBank), [this](int page) { SetCurrentPage(page); }, OnTabClicked,
                              [this](int intervalMs) { SetTimerInterval(ctl::kPasteTimer, intervalMs); },
                              kLocalSearchPage, Control(ctl::kSearchStatus), FindControl(ctl::kSearchStatus)->caption,
@@ -242,7 +258,7 @@ void MainWindow::ShowPage(int page) {
     if (!HasWindow(control)) continue;
     HWND window = Control(control.name);
     const bool visible = control.page == page && !control.hiddenForGood;
-    ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
+    ShowControl(window, visible);
   }
 }
 

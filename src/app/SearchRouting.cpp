@@ -49,13 +49,20 @@ void OnTabClicked() {
 
 void StartScreenCapture() {
   std::unique_ptr<ScreenCapture>& capture = Globals().capture;
-  capture = std::make_unique<ScreenCapture>(MainWindow::Instance().Handle(),
-                                            CaptureCallbacks{CaptureWanted, ShowCapturedText, RaiseAfterCapture});
+  capture = std::make_unique<ScreenCapture>(CaptureCallbacks{ShowCapturedText, RaiseAfterCapture});
+  RefreshCaptureWanted();
   capture->Start();
+}
+
+void RefreshCaptureWanted() {
+  if (Globals().capture) Globals().capture->SetWanted(CaptureWanted());
 }
 
 void StopScreenCapture() {
   if (Globals().capture) Globals().capture->Stop();
 }
 
-void OnCaptureToggled() { Globals().captureArmed = IsChecked(ControlNamed(ctl::kCaptureBox)) ? 1 : 0; }
+void OnCaptureToggled() {
+  Globals().captureArmed = IsChecked(ControlNamed(ctl::kCaptureBox)) ? 1 : 0;
+  RefreshCaptureWanted();
+}

@@ -3,6 +3,7 @@
 #include "app/ControlNames.h"
 #include "app/Globals.h"
 #include "app/MainWindow.h"
+#include "app/SearchRouting.h"
 #include "platform/Controls.h"
 
 namespace {
@@ -69,4 +70,5 @@ void OnHoverTick() {
   } else if (IsChecked(ControlNamed(ctl::kCaptureBox))) {
     g.captureArmed = 1;
   }
+  RefreshCaptureWanted();
 }

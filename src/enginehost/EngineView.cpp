@@ -5,6 +5,7 @@
 #include "enginehost/CallbackTable.h"
 #include "enginehost/WkeApi.h"
 #include "platform/Handles.h"
+#include "platform/NoMemory.h"
 
 namespace {
 
@@ -217,7 +218,10 @@ void EngineView::Destroy() {
 LRESULT CALLBACK EngineView::HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* view = static_cast<EngineView*>(GetPropA(hwnd, kViewProperty));
   if (!view) return DefWindowProcW(hwnd, message, wParam, lParam);
-  return view->WindowProc(hwnd, message, wParam, lParam);
+  // A picture that cannot get its memory (a huge size) ends this message only.
+  LRESULT result = 0;
+  RunReportingNoMemory([&] { result = view->WindowProc(hwnd, message, wParam, lParam); });
+  return result;
 }
 
 void EngineView::OnTitleChanged(TitleChangedHandler handler) {

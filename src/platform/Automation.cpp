@@ -4,6 +4,9 @@
 
 #include <utility>
 
+#include "platform/ComPointers.h"
+#include "platform/DispatchArguments.h"
+
 namespace {
 
 // Clears the texts an automation error may carry.
@@ -29,72 +32,46 @@ HRESULT LookUp(IDispatch* target, const wchar_t* member, DISPID* id) {
   return target->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, id);
 }
 
-// One Invoke. `arguments` are in their written order; IDispatch takes them last first.
+// One Invoke, with the arguments in their written order.
 HRESULT Invoke(IDispatch* target, DISPID id, WORD kind, std::vector<Variant>* arguments, Variant* result) {
-  std::vector<VARIANTARG> reversed;
-  if (arguments) {
-    for (auto it = arguments->rbegin(); it != arguments->rend(); ++it) reversed.push_back(it->Ref());
-  }
-  DISPPARAMS parameters{};
-  parameters.rgvarg = reversed.empty() ? nullptr : reversed.data();
-  parameters.cArgs = static_cast<UINT>(reversed.size());
-  DISPID putId = DISPID_PROPERTYPUT;
-  if (kind == DISPATCH_PROPERTYPUT || kind == DISPATCH_PROPERTYPUTREF) {
-    parameters.rgdispidNamedArgs = &putId;
-    parameters.cNamedArgs = 1;
-  }
+  CallParameters parameters(arguments, kind);
   Variant ignored;
   Variant* out = result ? result : &ignored;
   ExceptionInfo exception;
   UINT badArgument = 0;
-  // The arguments stay owned by `arguments`: the copies above share their
-  // contents, and Invoke does not free what it is given.
-  return target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters, out->Put(), exception.Get(),
+  return target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, parameters.Get(), out->Put(), exception.Get(),
                         &badArgument);
+}
+
+thread_local CallDeadline* threadDeadline = nullptr;
+
+bool Rejected(HRESULT hr) { return hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER; }
+
+// A busy server's rejection reaches the caller as the call's result where the
+// message filter was not asked (a server loaded in this process, or a COM
+// that does not retry): tried again here on the same terms.
+template <typename Call>
+HRESULT RetryingRejections(Call call) {
+  for (;;) {
+    const HRESULT hr = call();
+    CallDeadline* deadline = threadDeadline;
+    if (!Rejected(hr) || !deadline || deadline->Passed()) return hr;
+    Sleep(kRejectedCallRetryMs);
+  }
 }
 
 HRESULT InvokeWithFallback(IDispatch* target, const wchar_t* member, WORD first, WORD second,
                            std::vector<Variant>* arguments, Variant* result) {
   if (!target) return E_POINTER;
   DISPID id = DISPID_UNKNOWN;
-  const HRESULT found = LookUp(target, member, &id);
+  const HRESULT found = RetryingRejections([&] { return LookUp(target, member, &id); });
   if (FAILED(found)) return found;
-  const HRESULT hr = Invoke(target, id, first, arguments, result);
-  if (SUCCEEDED(hr)) return hr;
-  return Invoke(target, id, second, arguments, result);
+  const HRESULT hr = RetryingRejections([&] { return Invoke(target, id, first, arguments, result); });
+  if (SUCCEEDED(hr) || Rejected(hr) || hr == RPC_E_CALL_CANCELED) return hr;
+  return RetryingRejections([&] { return Invoke(target, id, second, arguments, result); });
 }
 
 }  // namespace
-
-Variant::Variant(bool value) : Variant() {
-  value_.vt = VT_BOOL;
-  value_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-}
-
-Variant::Variant(int value) : Variant() {
-  value_.vt = VT_I4;
-  value_.lVal = value;
-}
-
-Variant::Variant(const std::wstring& text) : Variant() {
-  value_.vt = VT_BSTR;
-  value_.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-}
-
-Variant::Variant(Variant&& other) noexcept : Variant() { std::swap(value_, other.value_); }
-
-Variant& Variant::operator=(Variant&& other) noexcept {
-  if (this != &other) {
-    VariantClear(&value_);
-    std::swap(value_, other.value_);
-  }
-  return *this;
-}
-
-VARIANT* Variant::Put() {
-  VariantClear(&value_);
-  return &value_;
-}
 
 ComPtr<IDispatch> CreateAutomationObject(const wchar_t* progId) {
   ComPtr<IDispatch> object;
@@ -130,11 +107,58 @@ HRESULT AutomationPut(IDispatch* target, const wchar_t* member, Variant& value) 
 ComPtr<IDispatch> TakeObject(Variant& value) {
   ComPtr<IDispatch> object;
   const VARIANT& v = value.Ref();
-  if (v.vt == VT_DISPATCH && v.pdispVal) {
-    v.pdispVal->QueryInterface(IID_IDispatch, object.PutVoid());
-  } else if (v.vt == VT_UNKNOWN && v.punkVal) {
-    v.punkVal->QueryInterface(IID_IDispatch, object.PutVoid());
+  if (v.vt == VT_DISPATCH) {
+    object = QueryComPtr<IDispatch>(v.pdispVal);
+  } else if (v.vt == VT_UNKNOWN) {
+    object = QueryComPtr<IDispatch>(v.punkVal);
   }
   value.Put();
   return object;
+}
+
+// --- the deadline of a thread's calls -------------------------------------------
+
+CallDeadline::CallDeadline(DWORD fromNowMs) : deadline_(GetTickCount64() + fromNowMs) {
+  // Only an apartment of one thread has a message filter; the retries of
+  // rejected calls here apply anyway.
+  registered_ = SUCCEEDED(CoRegisterMessageFilter(this, &previous_));
+  threadDeadline = this;
+}
+
+CallDeadline::~CallDeadline() {
+  threadDeadline = nullptr;
+  if (!registered_) return;
+  IMessageFilter* mine = nullptr;
+  CoRegisterMessageFilter(previous_, &mine);
+  if (previous_) previous_->Release();
+}
+
+void CallDeadline::Reset(DWORD fromNowMs) {
+  deadline_ = GetTickCount64() + fromNowMs;
+  cancelled_ = false;
+}
+
+bool CallDeadline::Passed() const { return cancelled_ || GetTickCount64() >= deadline_.load(); }
+
+CallDeadline* CallDeadline::OfThisThread() { return threadDeadline; }
+
+HRESULT CallDeadline::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMessageFilter)) {
+    *object = static_cast<IMessageFilter*>(this);
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+DWORD CallDeadline::HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) { return SERVERCALL_ISHANDLED; }
+
+DWORD CallDeadline::RetryRejectedCall(HTASK, DWORD, DWORD) {
+  // -1 gives the call up; a number of 100 or more is the wait before trying again.
+  return Passed() ? static_cast<DWORD>(-1) : kRejectedCallRetryMs;
+}
+
+DWORD CallDeadline::MessagePending(HTASK, DWORD, DWORD) {
+  return Passed() ? PENDINGMSG_CANCELCALL : PENDINGMSG_WAITDEFPROCESS;
 }

@@ -5,33 +5,12 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
 #include "platform/Handles.h"
-
-// A VARIANT that clears itself.
-class Variant {
- public:
-  Variant() { VariantInit(&value_); }
-  explicit Variant(bool value);
-  explicit Variant(int value);  // a 32-bit integer (VT_I4)
-  explicit Variant(const std::wstring& text);
-  ~Variant() { VariantClear(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  Variant(Variant&& other) noexcept;
-  Variant& operator=(Variant&& other) noexcept;
-
-  VARIANT* Get() { return &value_; }
-  const VARIANT& Ref() const { return value_; }
-  VARTYPE Type() const { return value_.vt; }
-  // Clears what is held and hands out the empty variant, for out-parameters.
-  VARIANT* Put();
-
- private:
-  VARIANT value_;
-};
+#include "platform/Variant.h"
 
 // Creates the object registered under `progId`; empty when there is none or
 // it cannot be started.
@@ -53,3 +32,44 @@ HRESULT AutomationPut(IDispatch* target, const wchar_t* member, Variant& value);
 // The object a result holds, as an IDispatch reference; the variant is
 // cleared either way. Empty when it holds no object.
 ComPtr<IDispatch> TakeObject(Variant& value);
+
+// Bounds the automation calls this thread makes into another program, as the
+// apartment's message filter while it lives (one at a time a thread). A call
+// the server rejects because it is busy is tried again until the deadline; a
+// call still waiting for its answer at the deadline, or once Cancel was asked
+// for, is given up (it fails with RPC_E_CALL_CANCELED). Calls into a server
+// loaded in this process are direct and cannot be bounded this way.
+class CallDeadline final : public IMessageFilter {
+ public:
+  explicit CallDeadline(DWORD fromNowMs);
+  ~CallDeadline();
+  CallDeadline(const CallDeadline&) = delete;
+  CallDeadline& operator=(const CallDeadline&) = delete;
+
+  // A new deadline; a cancel asked for before is forgotten.
+  void Reset(DWORD fromNowMs);
+  // Any thread: gives up the call waiting now and every later one. The
+  // thread notices at its next message: post it one.
+  void Cancel() { cancelled_ = true; }
+  bool Passed() const;
+
+  // The deadline of the calling thread, if it has one.
+  static CallDeadline* OfThisThread();
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  // Lives on its owner's stack: COM's references do not decide its life.
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD type, HTASK caller, DWORD tickCount, LPINTERFACEINFO info) override;
+  DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK callee, DWORD tickCount, DWORD rejectType) override;
+  DWORD STDMETHODCALLTYPE MessagePending(HTASK callee, DWORD tickCount, DWORD pendingType) override;
+
+ private:
+  std::atomic<ULONGLONG> deadline_;
+  std::atomic<bool> cancelled_{false};
+  IMessageFilter* previous_ = nullptr;
+  bool registered_ = false;
+};
+
+// How long a rejected call waits before it is tried again.
+constexpr DWORD kRejectedCallRetryMs = 250;

@@ -6,6 +6,8 @@
 #pragma once
 #include <windows.h>
 
+#include "platform/NoMemory.h"
+
 // How a window class looks; what is left empty is the system's default.
 struct WindowClassLook {
   HCURSOR cursor = nullptr;
@@ -49,6 +51,9 @@ class BaseWindow {
     T* self = reinterpret_cast<T*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    return self->HandleMessage(window, message, wParam, lParam);
+    // A handler that runs out of memory ends there, answered with 0.
+    LRESULT result = 0;
+    RunReportingNoMemory([&] { result = self->HandleMessage(window, message, wParam, lParam); });
+    return result;
   }
 };

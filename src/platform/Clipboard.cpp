@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <new>
 #include <optional>
 
 #include "platform/BitmapFile.h"
@@ -27,11 +28,20 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Thrown by the copies below for data beyond what the snapshot may still keep;
+// taken like a failed allocation.
+struct BeyondBudget {};
+
+void CheckBudget(unsigned long long size, std::size_t budget) {
+  if (size > budget) throw BeyondBudget{};
+}
+
 // --- the clipboard's handle kinds to bytes and back --------------------------
 
-std::optional<Bytes> CopyGlobalMemory(HANDLE data) {
+std::optional<Bytes> CopyGlobalMemory(HANDLE data, std::size_t budget) {
   const auto memory = static_cast<HGLOBAL>(data);
   const SIZE_T size = GlobalSize(memory);
+  CheckBudget(size, budget);
   if (size == 0) {
     // A zero-size block is still a valid value (some programs use one as a
     // marker); an invalid handle also reports zero, but cannot be locked.
@@ -54,7 +64,7 @@ GlobalMemory MemoryFrom(const void* data, std::size_t size) {
 
 // Both directions use a device-independent layout, so nothing depends on the
 // display the bitmap was made for.
-Bytes BitmapToFile(HBITMAP bitmap) {
+Bytes BitmapToFile(HBITMAP bitmap, std::size_t budget) {
   BITMAP shape{};
   if (GetObjectW(bitmap, sizeof shape, &shape) == 0 || shape.bmWidth <= 0 || shape.bmHeight <= 0) return {};
   const int depth = shape.bmBitsPixel * shape.bmPlanes;
@@ -66,6 +76,8 @@ Bytes BitmapToFile(HBITMAP bitmap) {
   const std::size_t headerBytes = sizeof(BITMAPINFOHEADER) + colours * sizeof(RGBQUAD);
   const unsigned long long image = static_cast<unsigned long long>(*stride) * static_cast<unsigned>(shape.bmHeight);
   if (image > 0x7FFFFFFFull) return {};
+  // The file is made from a copy of the pixels: both are held for a moment.
+  CheckBudget(2 * (headerBytes + image + sizeof(BITMAPFILEHEADER)), budget);
 
   Bytes dib(headerBytes + static_cast<std::size_t>(image));
   BITMAPINFOHEADER header{};
@@ -112,10 +124,11 @@ GdiObject BitmapFromFile(const Bytes& file) {
                                   DIB_RGB_COLORS));
 }
 
-std::optional<Bytes> CopyEnhMetafile(HANDLE data) {
+std::optional<Bytes> CopyEnhMetafile(HANDLE data, std::size_t budget) {
   const auto metafile = static_cast<HENHMETAFILE>(data);
   const UINT size = GetEnhMetaFileBits(metafile, 0, nullptr);
   if (size == 0) return std::nullopt;
+  CheckBudget(size, budget);
   Bytes bytes(size);
   if (GetEnhMetaFileBits(metafile, size, bytes.data()) != size) return std::nullopt;
   return bytes;
@@ -125,13 +138,14 @@ std::optional<Bytes> CopyEnhMetafile(HANDLE data) {
 // by the metafile's own bytes.
 constexpr std::size_t kPictureFields = 3 * sizeof(LONG);
 
-std::optional<Bytes> CopyMetafilePicture(HANDLE data) {
+std::optional<Bytes> CopyMetafilePicture(HANDLE data, std::size_t budget) {
   GlobalLockGuard lock(static_cast<HGLOBAL>(data));
   if (!lock || GlobalSize(static_cast<HGLOBAL>(data)) < sizeof(METAFILEPICT)) return std::nullopt;
   METAFILEPICT picture;
   std::memcpy(&picture, lock.Data(), sizeof picture);
   const UINT size = GetMetaFileBitsEx(picture.hMF, 0, nullptr);
   if (size == 0) return std::nullopt;
+  CheckBudget(kPictureFields + static_cast<unsigned long long>(size), budget);
   Bytes bytes(kPictureFields + size);
   const LONG fields[3] = {picture.mm, picture.xExt, picture.yExt};
   std::memcpy(bytes.data(), fields, kPictureFields);
@@ -150,25 +164,25 @@ std::optional<Bytes> CopyPalette(HANDLE data) {
   return bytes;
 }
 
-// The bytes of one format while the clipboard is open; nothing when it cannot
-// be copied.
-std::optional<Bytes> CopyFormat(UINT format) {
+// The bytes of one format while the clipboard is open, at most `budget` of
+// them (BeyondBudget beyond); nothing when it cannot be copied.
+std::optional<Bytes> CopyFormat(UINT format, std::size_t budget) {
   const clipformat::Holder holder = clipformat::HolderOf(format);
   if (holder == clipformat::Holder::NotCopyable) return std::nullopt;
   const HANDLE data = GetClipboardData(format);
   if (data == nullptr) return std::nullopt;  // e.g. its owner failed to render it
   switch (holder) {
     case clipformat::Holder::Memory:
-      return CopyGlobalMemory(data);
+      return CopyGlobalMemory(data, budget);
     case clipformat::Holder::Bitmap: {
-      Bytes file = BitmapToFile(static_cast<HBITMAP>(data));
+      Bytes file = BitmapToFile(static_cast<HBITMAP>(data), budget);
       if (file.empty()) return std::nullopt;
       return file;
     }
     case clipformat::Holder::EnhMetafile:
-      return CopyEnhMetafile(data);
+      return CopyEnhMetafile(data, budget);
     case clipformat::Holder::MetafilePicture:
-      return CopyMetafilePicture(data);
+      return CopyMetafilePicture(data, budget);
     case clipformat::Holder::Palette:
       return CopyPalette(data);
     case clipformat::Holder::NotCopyable:
@@ -261,6 +275,10 @@ ClipboardOpening::~ClipboardOpening() {
 std::wstring ReadClipboardUnicode(HWND owner) {
   ClipboardOpening clipboard(owner);
   if (!clipboard.IsOpen()) return {};
+  return UnicodeTextOfOpenClipboard();
+}
+
+std::wstring UnicodeTextOfOpenClipboard() {
   // The Unicode form, always: the ANSI one is in the system's code page, which
   // turns Chinese into question marks wherever that is not 936.
   const HANDLE data = GetClipboardData(CF_UNICODETEXT);
@@ -283,19 +301,28 @@ std::string ReadClipboardTextGbk(HWND owner) {
 
 // --- snapshot ---------------------------------------------------------------------
 
-ClipboardSnapshot ClipboardSnapshot::Take(HWND owner) {
+ClipboardSnapshot ClipboardSnapshot::Take(HWND owner, const SnapshotLimits& limits) {
   ClipboardSnapshot snapshot;
   ClipboardOpening clipboard(owner);
   if (!clipboard.IsOpen()) return snapshot;
   snapshot.taken_ = true;
+  std::size_t kept = 0;
   // Formats the system would synthesize are listed too and copied as they are,
   // so after Restore they are real ones with the same bytes.
   for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
-    std::optional<Bytes> bytes = CopyFormat(format);
-    if (bytes) {
-      snapshot.saved_.push_back({format, std::move(*bytes)});
-    } else {
-      snapshot.skipped_.push_back(format);
+    const std::size_t left = kept < limits.totalBytes ? limits.totalBytes - kept : 0;
+    try {
+      std::optional<Bytes> bytes = CopyFormat(format, left < limits.formatBytes ? left : limits.formatBytes);
+      if (bytes) {
+        kept += bytes->size();
+        snapshot.saved_.push_back({format, std::move(*bytes)});
+      } else {
+        snapshot.skipped_.push_back(format);
+      }
+    } catch (const BeyondBudget&) {
+      snapshot.tooLarge_.push_back(format);
+    } catch (const std::bad_alloc&) {
+      snapshot.tooLarge_.push_back(format);
     }
   }
   // Read last: an owner that renders on request may have changed it above.
@@ -316,7 +343,11 @@ bool ClipboardSnapshot::Restore(HWND owner) const {
   ClipboardOpening clipboard(owner);
   if (!clipboard.IsOpen()) return false;
   if (sequence_ != 0 && GetClipboardSequenceNumber() == sequence_) return true;
-  if (!EmptyClipboard()) return false;
+  return PutBack();
+}
+
+bool ClipboardSnapshot::PutBack() const {
+  if (!taken_ || !EmptyClipboard()) return false;
   bool all = true;
   for (const Saved& s : saved_) {
     if (!PlaceFormat(s.format, s.bytes)) all = false;

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,19 +37,35 @@ class ClipboardOpening {
 std::string ReadClipboardTextGbk(HWND owner);
 // The clipboard's Unicode text up to its first NUL, as it is.
 std::wstring ReadClipboardUnicode(HWND owner);
+// The same, from a clipboard this thread has open.
+std::wstring UnicodeTextOfOpenClipboard();
+
+// What a snapshot keeps at most: a picture of hundreds of megabytes would take
+// the program's memory with it. A format beyond either limit is left out.
+struct SnapshotLimits {
+  std::size_t formatBytes = std::size_t{64} << 20;
+  std::size_t totalBytes = std::size_t{160} << 20;
+};
 
 // Everything the clipboard held that can be copied, kept in memory.
 class ClipboardSnapshot {
  public:
   // Copies every format present. A snapshot whose clipboard could not be opened
   // records that, and its Restore changes nothing.
-  static ClipboardSnapshot Take(HWND owner);
+  static ClipboardSnapshot Take(HWND owner, const SnapshotLimits& limits = {});
 
   bool Taken() const { return taken_; }
+  // Taken, and no format left out for its size: putting it back gives the
+  // user everything that can be copied at all.
+  bool Complete() const { return taken_ && tooLarge_.empty(); }
   // The saved formats, in the clipboard's own order.
   std::vector<UINT> Formats() const;
   // Formats that were present but could not be copied.
   const std::vector<UINT>& Skipped() const { return skipped_; }
+  // Formats left out because they were beyond the limits (or memory ran out).
+  const std::vector<UINT>& TooLarge() const { return tooLarge_; }
+  // The clipboard's sequence number when the snapshot was taken.
+  DWORD Sequence() const { return sequence_; }
 
   // Empties the clipboard and puts every saved format back in its order. When
   // nothing has changed the clipboard since Take, it is left alone, so its
@@ -56,6 +73,9 @@ class ClipboardSnapshot {
   // snapshot was not taken, the clipboard could not be opened, or a format
   // could not be placed.
   bool Restore(HWND owner) const;
+  // On a clipboard this thread has open: empties it and puts every saved
+  // format back, whatever it holds now.
+  bool PutBack() const;
 
  private:
   struct Saved {
@@ -66,4 +86,5 @@ class ClipboardSnapshot {
   DWORD sequence_ = 0;
   std::vector<Saved> saved_;
   std::vector<UINT> skipped_;
+  std::vector<UINT> tooLarge_;
 };

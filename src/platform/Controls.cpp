@@ -40,22 +40,76 @@ RECT ScreenRect(HWND window) {
   return rect;
 }
 
-namespace {
-std::map<HWND, int>& SuspendDepth() {
-  static std::map<HWND, int> depth;
-  return depth;
+bool AskYesNo(HWND owner, std::string_view question, std::string_view title) {
+  const std::wstring text = GbkToWide(question);
+  const std::wstring caption = GbkToWide(title);
+  return MessageBoxW(owner, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
+
+namespace {
+
+struct Suspension {
+  int depth = 0;
+  // Whether the window is to be shown once its drawing is back on.
+  bool shown = false;
+};
+
+std::map<HWND, Suspension>& Suspensions() {
+  static std::map<HWND, Suspension> suspensions;
+  return suspensions;
+}
+
+bool HasVisibleStyle(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// Repaints what lies under a window that was just marked hidden without the
+// system knowing to uncover it.
+void UncoverArea(HWND window) {
+  const HWND parent = GetParent(window);
+  if (!parent) return;
+  RECT area = ScreenRect(window);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+  RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 }  // namespace
 
 RedrawSuspension::RedrawSuspension(HWND window) : window_(window) {
-  if (SuspendDepth()[window_]++ == 0) SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+  Suspension& suspension = Suspensions()[window_];
+  if (suspension.depth++ > 0) return;
+  suspension.shown = HasVisibleStyle(window_);
+  SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
 }
 
 RedrawSuspension::~RedrawSuspension() {
-  auto found = SuspendDepth().find(window_);
-  if (found == SuspendDepth().end() || --found->second > 0) return;
-  SuspendDepth().erase(found);
+  const auto found = Suspensions().find(window_);
+  if (found == Suspensions().end() || --found->second.depth > 0) return;
+  const bool shown = found->second.shown;
+  Suspensions().erase(found);
   if (!IsWindow(window_)) return;
+  // Drawing back on marks the window shown, whatever it is meant to be.
   SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+  if (!shown) {
+    ShowWindow(window_, SW_HIDE);
+    return;
+  }
   InvalidateRect(window_, nullptr, TRUE);
+}
+
+void ShowControl(HWND window, bool shown) {
+  const auto found = Suspensions().find(window);
+  if (found == Suspensions().end()) {
+    ShowWindow(window, shown ? SW_SHOWNA : SW_HIDE);
+    return;
+  }
+  if (found->second.shown == shown) return;
+  found->second.shown = shown;
+  if (shown) {
+    ShowWindow(window, SW_SHOWNA);
+    UpdateWindow(window);
+    SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+  } else {
+    // Marked hidden already while its drawing is off: the page behind it is
+    // drawn now, and the window is hidden for good when its drawing resumes.
+    UncoverArea(window);
+  }
 }

@@ -21,8 +21,17 @@ void SetWindowSize(HWND window, int width, int height);
 // The window's rectangle in screen coordinates.
 RECT ScreenRect(HWND window);
 
-// Holds a window's redrawing off while it lives; nested holders keep it off
-// until the outermost one ends, which repaints the window once.
+// Asks a yes-or-no question in a message box owned by `owner`, with a
+// warning sign and "否" the default, as before a step that loses data; true
+// for "是".
+bool AskYesNo(HWND owner, std::string_view question, std::string_view title);
+
+// Holds a window's drawing off while it lives; nested holders keep it off
+// until the outermost one ends, which repaints the window once. Whether the
+// window is shown is left as it was, or as ShowControl asked meanwhile: the
+// system marks a window hidden while its drawing is off, and shown when its
+// drawing comes back on, so a hide made meanwhile would otherwise do nothing,
+// and the end would show a control of another page over the current one.
 class RedrawSuspension {
  public:
   explicit RedrawSuspension(HWND window);
@@ -33,3 +42,8 @@ class RedrawSuspension {
  private:
   HWND window_;
 };
+
+// Shows or hides a control: the one way the program does, so that a control
+// whose drawing is suspended ends up as the last request said. Shown in the
+// middle of a suspension, the control is drawn once as it is and held again.
+void ShowControl(HWND window, bool shown);

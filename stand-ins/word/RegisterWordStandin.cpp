@@ -1,6 +1,7 @@
 // word_standin_register.exe [--remove]: registers the stand-in word processor
 // beside this program (WordStandin.dll) under the ProgID "Word.Application",
-// or removes that registration. Prints what the system
+// and its program of its own (WordStandinServer.exe) as a local server under
+// a ProgID of its own, or removes both registrations. Prints what the system
 // then finds for the ProgID; exit code 0 when that is the stand-in (or, with
 // --remove, nothing).
 #include <windows.h>
@@ -30,12 +31,12 @@ bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& 
                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-std::wstring DllBesideThisProgram() {
+std::wstring BesideThisProgram(const wchar_t* name) {
   wchar_t path[MAX_PATH * 4] = {};
   const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
   std::wstring folder(path, length);
   folder.erase(folder.find_last_of(L"\\/") + 1);
-  return folder + kWordStandinDll;
+  return folder + name;
 }
 
 }  // namespace
@@ -44,21 +45,33 @@ int wmain(int argc, wchar_t** argv) {
   const bool remove = argc > 1 && std::wcscmp(argv[1], L"--remove") == 0;
   const std::wstring progIdKey = std::wstring(kWordStandinProgId);
   const std::wstring classKey = std::wstring(L"CLSID\\") + kWordStandinClassIdText;
+  const std::wstring serverProgIdKey = std::wstring(kWordStandinServerProgId);
+  const std::wstring serverClassKey = std::wstring(L"CLSID\\") + kWordStandinServerClassIdText;
   if (remove) {
     RegDeleteTreeW(kClassesRoot, progIdKey.c_str());
     RegDeleteTreeW(kClassesRoot, classKey.c_str());
+    RegDeleteTreeW(kClassesRoot, serverProgIdKey.c_str());
+    RegDeleteTreeW(kClassesRoot, serverClassKey.c_str());
   } else {
-    const std::wstring dll = DllBesideThisProgram();
-    if (GetFileAttributesW(dll.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      std::fwprintf(stderr, L"no %ls beside this program\n", dll.c_str());
-      return 1;
+    const std::wstring dll = BesideThisProgram(kWordStandinDll);
+    const std::wstring server = BesideThisProgram(kWordStandinServerExe);
+    for (const std::wstring& file : {dll, server}) {
+      if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::fwprintf(stderr, L"no %ls beside this program\n", file.c_str());
+        return 1;
+      }
     }
     const bool ok = SetValue(progIdKey, nullptr, L"Word processor stand-in for tests") &&
                     SetValue(progIdKey + L"\\CLSID", nullptr, kWordStandinClassIdText) &&
                     SetValue(classKey, nullptr, L"Word processor stand-in for tests") &&
                     SetValue(classKey + L"\\ProgID", nullptr, kWordStandinProgId) &&
                     SetValue(classKey + L"\\InprocServer32", nullptr, dll) &&
-                    SetValue(classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+                    SetValue(classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
+                    SetValue(serverProgIdKey, nullptr, L"Word processor stand-in for tests, local server") &&
+                    SetValue(serverProgIdKey + L"\\CLSID", nullptr, kWordStandinServerClassIdText) &&
+                    SetValue(serverClassKey, nullptr, L"Word processor stand-in for tests, local server") &&
+                    SetValue(serverClassKey + L"\\ProgID", nullptr, kWordStandinServerProgId) &&
+                    SetValue(serverClassKey + L"\\LocalServer32", nullptr, L"\"" + server + L"\" /Automation");
     if (!ok) {
       std::fwprintf(stderr, L"writing the registration failed\n");
       return 1;

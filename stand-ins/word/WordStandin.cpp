@@ -4,6 +4,8 @@
 // text on the clipboard on "Copy". Every call is appended to a log file (see
 // kWordStandinLogVariable), so tests can check the order of the calls; the
 // failures of a real word processor can be asked for (kWordStandinModeVariable).
+// Built twice: as a library loaded into the caller, and, with
+// WORD_STANDIN_SERVER defined, as a program of its own.
 #include <windows.h>
 #include <oaidl.h>
 #include <objbase.h>
@@ -23,6 +25,8 @@ namespace {
 
 std::atomic<long> liveObjects{0};
 std::atomic<long> serverLocks{0};
+// When the last application object was made, for the "busy" mode.
+std::atomic<ULONGLONG> applicationMadeAt{0};
 
 // --- the call log -------------------------------------------------------------
 
@@ -52,6 +56,13 @@ bool ModeIs(const wchar_t* mode) {
   return length > 0 && length < 64 && std::wcscmp(value, mode) == 0;
 }
 
+// Waits as a call stuck at a question nobody sees, until the test releases it
+// (or a minute has passed, so that no test program stays for ever).
+void WaitForRelease() {
+  const KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, kWordStandinReleaseEvent));
+  WaitForSingleObject(release.Get(), 60000);
+}
+
 // Control characters escaped, so that one call stays one line of the log.
 std::wstring Quoted(const wchar_t* text, size_t length) {
   std::wstring out = L"\"";
@@ -61,6 +72,10 @@ std::wstring Quoted(const wchar_t* text, size_t length) {
       out += L"\\r";
     } else if (c == L'\n') {
       out += L"\\n";
+    } else if (c < 0x20 || c == 0x7F) {
+      wchar_t escaped[8];
+      swprintf(escaped, 8, L"\\x%02X", static_cast<unsigned>(c));
+      out += escaped;
     } else if (c == L'"' || c == L'\\') {
       out += L'\\';
       out += c;
@@ -208,6 +223,17 @@ bool PutRichTextOnClipboard(const std::wstring& text) {
   });
 }
 
+// A drawing in a format of the stand-in's own, which nothing else reads.
+bool PutShapeOnClipboard() {
+  return ReplaceClipboard([] {
+    static const char shape[] = "stand-in shape";
+    GlobalMemory memory = MemoryWith(shape, sizeof shape);
+    const bool placed = memory && SetClipboardData(RegisterClipboardFormatW(L"Word Stand-in Shape"), memory.Get());
+    if (placed) memory.Release();
+    return placed;
+  });
+}
+
 // --- automation objects ---------------------------------------------------------------
 
 struct Member {
@@ -290,6 +316,10 @@ class Object : public IDispatch {
       Log(line + L" refused");
       return DISP_E_MEMBERNOTFOUND;
     }
+    if (ModeIs(L"busy") && GetTickCount64() - applicationMadeAt.load() < kWordStandinBusyMs) {
+      Log(line + L" rejected");
+      return RPC_E_CALL_REJECTED;
+    }
     if (result) VariantInit(result);
     const HRESULT hr = Call(member->id, arguments, result, exception);
     Log(SUCCEEDED(hr) ? line : line + L" failed");
@@ -325,6 +355,7 @@ class Range final : public Object {
   HRESULT Call(DISPID, const std::vector<VARIANT>&, VARIANT*, EXCEPINFO*) override {
     if (ModeIs(L"copy-nothing")) return S_OK;
     if (ModeIs(L"copy-no-text")) return PutRichTextOnClipboard(text_) ? S_OK : E_FAIL;
+    if (ModeIs(L"copy-unpasteable")) return PutShapeOnClipboard() ? S_OK : E_FAIL;
     return PutOnClipboard(text_) ? S_OK : E_FAIL;
   }
 
@@ -353,22 +384,51 @@ class Documents final : public Object {
   Documents() : Object(L"Documents", {{L"Open", 1, DISPATCH_METHOD}}) {}
 
  protected:
+  // The word processor's error for a wrong password, as an automation error code.
+  static constexpr HRESULT kPasswordIncorrect = static_cast<HRESULT>(0x800A1520);
+
+  static HRESULT Fail(EXCEPINFO* exception, HRESULT code, const wchar_t* description) {
+    if (exception) {
+      *exception = EXCEPINFO{};
+      exception->scode = code;
+      exception->bstrSource = SysAllocString(L"Word.Application");
+      exception->bstrDescription = SysAllocString(description);
+    }
+    return DISP_E_EXCEPTION;
+  }
+
   HRESULT Call(DISPID, const std::vector<VARIANT>& arguments, VARIANT* result, EXCEPINFO* exception) override {
     if (arguments.empty()) return DISP_E_BADPARAMCOUNT;
     Variant name;
     VARIANT first = arguments[0];  // a shallow copy: the conversion only reads it
     if (FAILED(VariantChangeType(name.Get(), &first, 0, VT_BSTR))) return DISP_E_TYPEMISMATCH;
     const std::wstring path(name.Ref().bstrVal, SysStringLen(name.Ref().bstrVal));
+    if (ModeIs(L"hang-open")) {
+      WaitForRelease();
+      return Fail(exception, E_ABORT, L"The call was abandoned.");
+    }
     std::string bytes;
     DWORD error = 0;
     if (!ReadFileBytes(path, &bytes, &error)) {
-      if (exception) {
-        *exception = EXCEPINFO{};
-        exception->scode = HRESULT_FROM_WIN32(error);
-        exception->bstrSource = SysAllocString(L"Word.Application");
-        exception->bstrDescription = SysAllocString(L"The file could not be opened.");
+      return Fail(exception, HRESULT_FROM_WIN32(error), L"The file could not be opened.");
+    }
+    const std::string marker = kWordStandinPasswordMarker;
+    if (bytes.compare(0, marker.size(), marker) == 0) {
+      const size_t lineEnd = bytes.find('\n');
+      std::string password = bytes.substr(marker.size(), lineEnd == std::string::npos ? 0 : lineEnd - marker.size());
+      if (!password.empty() && password.back() == '\r') password.pop_back();
+      Variant given;
+      VARIANT argument = arguments.size() > 4 ? arguments[4] : VARIANT{};
+      if (arguments.size() <= 4 || FAILED(VariantChangeType(given.Get(), &argument, 0, VT_BSTR))) {
+        // The password box of a hidden window: nobody can type into it.
+        WaitForRelease();
+        return Fail(exception, E_ABORT, L"Nobody typed the password.");
       }
-      return DISP_E_EXCEPTION;
+      const std::wstring typed(given.Ref().bstrVal, SysStringLen(given.Ref().bstrVal));
+      if (typed != std::wstring(password.begin(), password.end())) {
+        return Fail(exception, kPasswordIncorrect, L"The password is incorrect.");
+      }
+      bytes.erase(0, lineEnd + 1);
     }
     return Return(new Document(DecodeText(bytes)), result);
   }
@@ -407,6 +467,13 @@ class Application final : public Object {
         return arguments.size() == 1 ? S_OK : DISP_E_BADPARAMCOUNT;
       case 2:
         return Return(new Documents(), result);
+      case 4:
+        if (ModeIs(L"quit-refused")) return RPC_E_CALL_REJECTED;
+#ifdef WORD_STANDIN_SERVER
+        // The program ends once this call has been answered.
+        PostQuitMessage(0);
+#endif
+        return S_OK;
       default:
         return S_OK;
     }
@@ -439,6 +506,7 @@ class ClassFactory final : public IClassFactory {
     }
     ComPtr<IDispatch> application;
     application.Attach(new Application());
+    applicationMadeAt = GetTickCount64();
     Log(L"create Application");
     return application->QueryInterface(iid, object);
   }
@@ -452,6 +520,36 @@ ClassFactory factory;
 
 }  // namespace
 
+#ifdef WORD_STANDIN_SERVER
+
+// Started by COM with -Embedding: offers one application object, and ends when
+// it quits or its client lets it go.
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  DWORD cookie = 0;
+  if (FAILED(CoRegisterClassObject(kWordStandinServerClassId, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE,
+                                   &cookie))) {
+    CoUninitialize();
+    return 1;
+  }
+  Log(L"server started");
+  const UINT_PTR timer = SetTimer(nullptr, 0, 200, nullptr);
+  bool made = false;
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    made = made || liveObjects > 0;
+    if (message.message == WM_TIMER && made && liveObjects == 0) break;
+    DispatchMessageW(&message);
+  }
+  KillTimer(nullptr, timer);
+  CoRevokeClassObject(cookie);
+  Log(L"server ended");
+  CoUninitialize();
+  return 0;
+}
+
+#else
+
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID classId, REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
@@ -460,3 +558,5 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID classId, REFIID iid
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return liveObjects == 0 && serverLocks == 0 ? S_OK : S_FALSE; }
+
+#endif

@@ -5,10 +5,13 @@ how; everything else here is plain subprocess work: the probe prints one JSON
 value per call, xdotool clicks like a user, ImageMagick takes screenshots.
 """
 
+import atexit
 import json
 import os
 import signal
+import socket
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -99,29 +102,120 @@ def kill_group(proc):
             pass
 
 
+class ProbeServer:
+    """One probe.exe answering call after call (`probe serve <port>`).
+
+    A call of a one-shot probe starts a Wine process, a few tenths of a second
+    on a busy machine, and a scenario makes hundreds of calls; the server takes
+    each over a local connection instead. It runs with the environment of the
+    code page, as each one-shot probe did, and every call is one command line
+    of the one-shot probe: the same commands, answers and exit codes.
+    """
+
+    def __init__(self, timeout):
+        self.key = (Config.codepage, str(Config.probe_exe()))
+        self.log = tempfile.TemporaryFile()
+        self.connection = self.reader = None
+        with socket.create_server(("127.0.0.1", 0)) as listener:
+            self.process = subprocess.Popen(
+                wine_command(Config.probe_exe(), "serve", listener.getsockname()[1]), env=wine_env(),
+                stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log, start_new_session=True)
+            listener.settimeout(0.2)
+            deadline = time.monotonic() + timeout
+            while self.connection is None:
+                try:
+                    self.connection, _ = listener.accept()
+                except socket.timeout:
+                    if self.process.poll() is not None or time.monotonic() > deadline:
+                        why = "probe server: no connection within %d s (exit code %s) %s" \
+                            % (timeout, self.process.poll(), self.output())
+                        self.stop()
+                        raise ProbeError(why)
+        self.reader = self.connection.makefile("rb")
+
+    def output(self):
+        self.log.seek(0)
+        return self.log.read().decode("utf-8", "replace")[-2000:]
+
+    def call(self, words, timeout):
+        """(exit code, stdout) of one command line; ProbeError when the server did not answer."""
+        request = " ".join("x" + w.encode("utf-8").hex() for w in words) + "\n"
+        try:
+            self.connection.settimeout(timeout)
+            self.connection.sendall(request.encode("ascii"))
+            header = self.reader.readline()
+            code, size = map(int, header.split())
+            return code, self.reader.read(size)
+        except socket.timeout:
+            raise ProbeError("no answer within %d s" % timeout)
+        except (OSError, ValueError):
+            raise ProbeError("the probe server went away (exit code %s) %s" % (self.process.poll(), self.output()))
+
+    def stop(self):
+        """Ends the server: the end of its connection ends it, a kill otherwise."""
+        for stream in (self.reader, self.connection):
+            if stream:
+                try:
+                    stream.close()
+                except OSError:
+                    pass
+        self.reader = self.connection = None
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            kill_group(self.process)
+        self.log.close()
+
+
+_probe_server = None
+
+
+def stop_probe_server():
+    global _probe_server
+    if _probe_server:
+        server, _probe_server = _probe_server, None
+        server.stop()
+
+
+atexit.register(stop_probe_server)
+
+
+def probe_server(timeout):
+    """The running probe server of this code page, started when there is none."""
+    global _probe_server
+    if _probe_server and (_probe_server.key != (Config.codepage, str(Config.probe_exe()))
+                          or _probe_server.process.poll() is not None):
+        stop_probe_server()
+    if not _probe_server:
+        try:
+            _probe_server = ProbeServer(timeout)
+        except ProbeError:
+            # Under load Wine rarely fails to get a program going at all; one
+            # more start is the observer's retry, not the program's.
+            _probe_server = ProbeServer(timeout)
+    return _probe_server
+
+
 def run_probe(*args, pid=None, timeout=30):
-    """Runs probe.exe and returns its parsed JSON; raises ProbeError on failure."""
+    """Runs a probe command and returns its parsed JSON; raises ProbeError on failure."""
     words = (["--pid", str(pid)] if pid else []) + [str(a) for a in args]
-    returncode, stdout, stderr = run_windows_program(Config.probe_exe(), words, timeout)
-    # A probe that ran always prints a line, its error included. Exit code 1
-    # with no word at all means Wine did not get it going; under load that
-    # happens rarely, and one more start is the observer's retry, not the
-    # program's.
-    if returncode == 1 and not stdout.strip() and not stderr.strip():
-        returncode, stdout, stderr = run_windows_program(Config.probe_exe(), words, timeout)
-    if returncode is None:
-        raise ProbeError("probe %s: no answer within %d s" % (" ".join(words), timeout))
-    done = subprocess.CompletedProcess(words, returncode, stdout, stderr)
-    out = done.stdout.decode("utf-8", "replace").strip()
-    err = done.stderr.decode("utf-8", "replace").strip()
+    try:
+        returncode, stdout = probe_server(timeout).call(words, timeout)
+    except ProbeError as e:
+        # A server that did not answer may still be busy with the call: never reuse it.
+        stop_probe_server()
+        raise ProbeError("probe %s: %s" % (" ".join(words), e))
+    except BaseException:
+        stop_probe_server()
+        raise
+    out = stdout.decode("utf-8", "replace").strip()
     last = out.splitlines()[-1] if out else ""
-    if done.returncode != 0:
-        raise ProbeError("probe %s failed with exit code %d: %s %s"
-                         % (" ".join(words), done.returncode, last, err[-2000:]))
+    if returncode != 0:
+        raise ProbeError("probe %s failed with exit code %d: %s" % (" ".join(words), returncode, last))
     try:
         return json.loads(last)
     except ValueError:
-        raise ProbeError("probe %s printed no JSON: %r (stderr %r)" % (" ".join(words), out, err[-2000:]))
+        raise ProbeError("probe %s printed no JSON: %r" % (" ".join(words), out))
 
 
 def hex_utf8(text):
@@ -297,10 +391,12 @@ def is_reddish(rgb):
 # ------------------------------------------------------------------ a display
 
 class Display:
-    """Uses $DISPLAY when set; otherwise runs a private Xvfb for this run."""
+    """Uses $DISPLAY when set; otherwise runs a private Xvfb for this run, with
+    tools/wm-state.py (see there) keeping Wine from waiting for a window manager."""
 
     def __init__(self):
         self.process = None
+        self.wm_state = None
 
     def __enter__(self):
         if os.environ.get("DISPLAY"):
@@ -317,6 +413,7 @@ class Display:
                     os.environ["DISPLAY"] = ":%d" % n
                     self.process = proc
                     time.sleep(0.2)
+                    self.start_wm_state()
                     return self
                 time.sleep(0.1)
             if proc.poll() is None:
@@ -324,7 +421,19 @@ class Display:
                 proc.wait()
         raise RuntimeError("could not start Xvfb")
 
+    def start_wm_state(self):
+        """Starts the helper and waits until it watches; without it all works, only slower."""
+        self.wm_state = subprocess.Popen([sys.executable, str(ROOT / "tools" / "wm-state.py")],
+                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        line = self.wm_state.stdout.readline().decode("utf-8", "replace")
+        if not line.startswith("wm-state: watching"):
+            print("the window state helper did not start: %s" % line, file=sys.stderr)
+
     def __exit__(self, *exc):
+        stop_probe_server()
+        if self.wm_state:
+            self.wm_state.terminate()
+            self.wm_state.wait()
         if self.process:
             # Wine programs of this prefix end before their display goes away.
             subprocess.run(["bash", "-c", '. "%s" && timeout 20 "$WINESERVER" -w' % (ROOT / "tools" / "wine-env.sh")],
@@ -332,6 +441,29 @@ class Display:
             self.process.terminate()
             self.process.wait()
             os.environ.pop("DISPLAY", None)
+
+
+# ------------------------------------------------------------------ code pages
+
+# Every scenario runs under the first; a test runs under the others too when
+# its outcome depends on the code page (see code_page_matters).
+CODEPAGES = (936, 1252)
+
+
+def code_page_matters(why):
+    """Marks a test method or class whose outcome depends on the ANSI code page,
+    saying why (texts crossing the clipboard, file names, conversions at the
+    Windows boundary): it runs under every code page, the others under 936 only."""
+    def mark(test):
+        test.code_page_matters = why
+        return test
+    return mark
+
+
+def depends_on_code_page(test):
+    """True for a test case marked by code_page_matters, on its method or its class."""
+    method = getattr(type(test), getattr(test, "_testMethodName", ""), None)
+    return bool(getattr(method, "code_page_matters", None) or getattr(type(test), "code_page_matters", None))
 
 
 # ------------------------------------------------------------------ test base

@@ -2,8 +2,13 @@
 """Runs the end-to-end scenarios against the real Tavrel.exe under Wine.
 
     run_e2e.py --bin build/win64/bin [--screens build/screens]
-               [--codepage 936|1252|all] [--scenario startup|pages|resize|search|tolerant|close|options|capture|notepad|drop|webkit|all]
+               [--codepage 936|1252|all] [--every-case]
+               [--scenario startup|pages|resize|search|tolerant|close|options|capture|capture_nocopy|notepad|
+                           drop|drop_noword|webkit|page_switch|all]
                [--exe path/to/Tavrel.exe] [unittest name filters...]
+
+Every test runs under code page 936; under 1252 only those marked with
+harness.code_page_matters (--every-case: all of them).
 
 Uses $DISPLAY when it is set (tools/test.sh starts one Xvfb for the whole
 run); otherwise starts a private Xvfb for this run.
@@ -23,7 +28,15 @@ sys.path.insert(0, str(HERE))
 import harness  # noqa: E402
 
 SCENARIOS = ["startup", "pages", "resize", "search", "tolerant", "close", "options", "capture", "capture_nocopy", "notepad",
-             "drop", "drop_noword", "webkit"]
+             "drop", "drop_noword", "webkit", "page_switch"]
+
+
+def each_test(suite):
+    for item in suite:
+        if isinstance(item, unittest.TestSuite):
+            yield from each_test(item)
+        else:
+            yield item
 
 
 def main():
@@ -34,6 +47,8 @@ def main():
                         help="where screenshots are written")
     parser.add_argument("--exe", type=Path, help="the program to test (default: BIN/Tavrel.exe)")
     parser.add_argument("--codepage", default="all", choices=["936", "1252", "all"])
+    parser.add_argument("--every-case", action="store_true",
+                        help="under 1252 too, every test, not only those whose outcome depends on the code page")
     parser.add_argument("--scenario", default="all", choices=SCENARIOS + ["all"])
     parser.add_argument("-v", "--verbose", action="store_true")
     parser.add_argument("filters", nargs="*", help="unittest -k patterns")
@@ -42,7 +57,7 @@ def main():
     harness.Config.bin_dir = args.bin.resolve()
     harness.Config.screens_dir = args.screens.resolve()
     harness.Config.exe = args.exe.resolve() if args.exe else None
-    codepages = [936, 1252] if args.codepage == "all" else [int(args.codepage)]
+    codepages = list(harness.CODEPAGES) if args.codepage == "all" else [int(args.codepage)]
     scenarios = SCENARIOS if args.scenario == "all" else [args.scenario]
 
     # Every Wine call would otherwise find out again whether this machine runs
@@ -64,6 +79,11 @@ def main():
                 loader.testNamePatterns = ["*%s*" % f for f in args.filters]
             suite = unittest.TestSuite(loader.loadTestsFromModule(importlib.import_module("test_" + name))
                                        for name in scenarios)
+            if codepage != harness.CODEPAGES[0] and not args.every_case:
+                suite = unittest.TestSuite(t for t in each_test(suite) if harness.depends_on_code_page(t))
+                if not suite.countTestCases():
+                    print("no test of %s depends on the code page" % ", ".join(scenarios))
+                    continue
             result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
             # A failing subtest is reported on its own; count the tests it belongs to.
             bad = len({getattr(t, "test_case", t).id() for t, _ in result.failures + result.errors}) \

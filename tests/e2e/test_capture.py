@@ -12,8 +12,8 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import (ROOT, Config, Image, ProbeError, TavrelTestCase, controls_by_id, hex_utf8, is_reddish,
-                     kill_group, rect_tuple, run_probe, screenshot, wait_for, wine_command, wine_env,
+from harness import (ROOT, Config, Image, ProbeError, TavrelTestCase, code_page_matters, controls_by_id, hex_utf8,
+                     is_reddish, kill_group, rect_tuple, run_probe, screenshot, wait_for, wine_command, wine_env,
                      windows_path)
 from test_search import actual_runs, expected_runs, occurrences, rich_units
 
@@ -268,14 +268,13 @@ class CaptureTest(TavrelTestCase):
     def check_clipboard_restored(self, before, what):
         """The clipboard holds again what the user had: the same formats, each with the same bytes.
 
-        Read only once the capture has surely ended: holding the clipboard open
-        while the program restores it would make the test the cause of a loss.
+        Called once the capture has shown its text, after which it puts the
+        clipboard back. Each read holds the clipboard open for a moment only,
+        far less than the program waits for a busy clipboard, so the reads
+        never make its restore fail.
         """
-        time.sleep(1.0)
-        after = run_probe("clipdump")
-        if clipboard_content(after) != clipboard_content(before):
-            time.sleep(2.0)
-            after = run_probe("clipdump")
+        after = wait_for(lambda: run_probe("clipdump"),
+                         lambda d: clipboard_content(d) == clipboard_content(before), timeout=3)
         assert_same_clipboard(self, after, before, what)
         return after
 
@@ -292,6 +291,7 @@ class CaptureTest(TavrelTestCase):
 
     # -------------------------------------------------------------- tests
 
+    @code_page_matters("the captured Chinese text crosses the clipboard, and the user's formats are put back")
     def test_capture_local_search(self):
         app, dump = self.start_program()
         app.probe("settext", W.ANSWER_BANK, "--hex", hex_utf8(BANK))
@@ -314,6 +314,7 @@ class CaptureTest(TavrelTestCase):
         self.assertGreater(sum(map(is_reddish, area)), 40, "%s: red pixels in the answer bank" % path)
         self.close_program(app)
 
+    @code_page_matters("the captured text crosses the clipboard and becomes a query of GBK bytes")
     def test_capture_web_search(self):
         app, dump = self.start_program()
         app.probe("press", IE_MODE)

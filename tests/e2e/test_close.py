@@ -1,4 +1,6 @@
-"""Close: WM_CLOSE ends the program with exit code 0 within a few seconds."""
+"""Close: WM_CLOSE ends the program with exit code 0 within a few seconds.
+
+One code page: closing carries no text."""
 
 import unittest
 

@@ -12,8 +12,8 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import (Config, TavrelTestCase, hex_utf8, rect_tuple, run_probe, run_windows_program, screenshot,
-                     wait_for, windows_path)
+from harness import (Config, TavrelTestCase, code_page_matters, hex_utf8, rect_tuple, run_probe, run_windows_program,
+                     screenshot, wait_for, windows_path)
 from test_capture import assert_same_clipboard, clipboard_content, put_original_clipboard
 
 LOCAL_SEARCH_PAGE = 1
@@ -22,6 +22,7 @@ IDLE_STATUS = W.BY_ID[W.STATUS_LABEL].text
 BANK = "我的答案库：第一题 A"
 STATUS_MARK = "（导入之前）"  # in the status line before a drop: the import's status replaces it
 ANSWERS = "第一题：下列选项中正确的是 A\r\n第二题：答案 B（全角括号）\r\nThe end."
+NO_PASSWORD = '"\\x01\\x02\\x03"'  # as the stand-in logs the three control characters
 
 
 def standin_folder():
@@ -105,6 +106,7 @@ class DropTest(DropScenario):
     def setUpClass(cls):
         register_standin()
 
+    @code_page_matters("a Chinese file name handed to the word processor, its text back through the clipboard")
     def test_drop_one_file(self):
         document = self.folder / "第一章 题库.txt"
         document.write_bytes(ANSWERS.encode("gbk"))
@@ -122,14 +124,15 @@ class DropTest(DropScenario):
         self.assertEqual(self.status(app), IDLE_STATUS, "status line after the drop")
         self.check_clipboard_is_the_users(before, "after the drop")
         path = windows_path(document).replace("\\", "\\\\")
-        # Macros off before the open, and no questions from the start.
+        # Macros off before the open, no questions from the start, and a
+        # password no box takes, so a protected document cannot wait for one.
         self.assertEqual(self.calls(), [
             "create Application",
             "Application.AutomationSecurity put 3",
             "Application.Visible put false",
             "Application.DisplayAlerts put false",
             "Application.Documents get",
-            'Documents.Open method "%s" false true' % path,
+            'Documents.Open method "%s" false true false %s %s' % (path, NO_PASSWORD, NO_PASSWORD),
             "Document.Content get",
             "Range.Copy get",
             "Document.Close method",
@@ -143,6 +146,7 @@ class DropTest(DropScenario):
         screenshot(Config.screen_path("drop"), rect_tuple(after["main"]["rect"]))
         self.close_program(app)
 
+    @code_page_matters("the status line names the file: a Chinese name from the drop")
     def test_a_copy_of_nothing_keeps_the_bank(self):
         document = self.folder / "题库.txt"
         document.write_bytes(ANSWERS.encode("gbk"))
@@ -161,6 +165,7 @@ class DropTest(DropScenario):
         self.assertEqual(self.bank(app), BANK, "no delayed paste of the user's clipboard")
         self.close_program(app)
 
+    @code_page_matters("the document's text reaches the box as rich text pasted from the clipboard")
     def test_a_copy_without_text_is_pasted_once(self):
         document = self.folder / "图文.txt"
         document.write_bytes("图文混排的文档".encode("gbk"))

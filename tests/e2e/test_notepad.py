@@ -12,8 +12,8 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import (Config, TavrelTestCase, centre, click_screen, controls_by_id, hex_utf8, park_pointer,
-                     rect_tuple, run_probe, screenshot, wait_for)
+from harness import (Config, TavrelTestCase, centre, click_screen, code_page_matters, controls_by_id, hex_utf8,
+                     park_pointer, rect_tuple, run_probe, screenshot, wait_for)
 
 ANSWER_PAGE = 1
 NOTEPAD_PAGE = 4
@@ -68,6 +68,7 @@ class NotepadTest(TavrelTestCase):
     def leftovers(self):
         return sorted(p.name for p in self.home.iterdir() if p.name not in ("Tavrel.exe", "wke.dll", FILE_NAME))
 
+    @code_page_matters("a file name in a folder with a Chinese name, and the box's text saved as GBK")
     def test_save_new_read(self):
         app, dump = self.start()
         self.set_box(app, TEXT)
@@ -101,6 +102,48 @@ class NotepadTest(TavrelTestCase):
         cut = "读取不完整：只显示了前 4 字节，文件共 9 字节"
         self.assertEqual(self.click(app, dump, READ, cut), cut, "status after reading a file with a zero byte")
         self.assertEqual(self.box_text(app), "甲乙", "box after reading a file with a zero byte")
+        self.close_program(app)
+
+    def test_save_after_a_read_that_did_not_show_the_whole_file_asks_first(self):
+        app, dump = self.start()
+        # UTF-8 with a byte order mark and a stray byte after 20 bytes of text.
+        data = b"\xef\xbb\xbf" + "ab第一题abcdef".encode("utf-8") + b"\xff" + b"z" * 32
+        self.file.write_bytes(data)
+        cut = "读取不完整：只显示了前 20 字节，文件共 53 字节"
+        self.assertEqual(self.click(app, dump, READ, cut), cut, "status after reading the file")
+        question = ("读取时只显示了文件的前 20 字节，文件共 53 字节。\n保存会用框里的文字替换整个文件，"
+                    "后面的 33 字节将会丢失。\n\n仍要保存吗？")
+        # The real message box. Return takes the default answer, 否 (after a click
+        # on the box's text, which gives it the keyboard); then a click on 是.
+        for answer, status, left in (("Return", "没有保存，文件保持原样", data),
+                                     ("是", "已保存 20 字节（UTF-8 BOM），替换了原来的 53 字节", data[:20])):
+            with self.subTest(answer=answer):
+                app.probe("settext", STATUS, "-")
+                click_screen(*centre(controls_by_id(dump)[SAVE]["screen_rect"]))
+                park_pointer()
+                wait_for(lambda: [w for w in run_probe("toplevel") if w["pid"] == app.pid and w["class"] == "#32770"],
+                         lambda found: found)
+                box = run_probe("window", "#32770")
+                self.assertEqual(box["title"], "简单记事本", "the message box's title")
+                texts = {c["text"].replace("\r", ""): c for c in box["children"] if c["visible"]}
+                self.assertIn(question, texts, "the question among %s" % list(texts))
+                buttons = {c["id"]: c["text"] for c in box["children"] if c["class"].lower() == "button"}
+                self.assertEqual(sorted(buttons), [6, 7], "是 and 否 (IDYES, IDNO): %s" % buttons)
+                screenshot(Config.screen_path("notepad-question"), rect_tuple(box["rect"]))
+                if answer == "Return":
+                    click_screen(*centre(texts[question]["screen_rect"]))
+                    subprocess.run(["xdotool", "key", "Return"], check=True, timeout=20)
+                else:
+                    yes = [c for c in box["children"] if c["id"] == 6][0]
+                    click_screen(*centre(yes["screen_rect"]))
+                park_pointer()
+                self.assertEqual(wait_for(lambda: app.probe("gettext", STATUS)["text"], lambda t: t != "-"), status,
+                                 "status after answering %s" % answer)
+                self.assertEqual(self.file.read_bytes(), left, "the file after answering %s" % answer)
+                self.assertEqual(self.leftovers(), [], "files left beside the program")
+        # The file is what the box shows now: saved again without a question.
+        self.assertEqual(self.click(app, dump, SAVE, "保存成功（UTF-8 BOM）"), "保存成功（UTF-8 BOM）",
+                         "the next save")
         self.close_program(app)
 
     def test_save_onto_a_read_only_file_fails(self):
@@ -137,6 +180,7 @@ class NotepadTest(TavrelTestCase):
         self.assertEqual(self.file.read_bytes(), b"ab\tcd", "the file saved after typing a b Tab c d")
         self.close_program(app)
 
+    @code_page_matters("each encoding turned into the box's UTF-16 and back")
     def test_every_encoding_reads_and_saves_back_unchanged(self):
         app, dump = self.start()
         text = "第一题：答案 A\r\n\U0001F600 ünicode\r\n"
@@ -196,6 +240,7 @@ class NotepadTest(TavrelTestCase):
         self.assertEqual(self.file.read_bytes(), data, "the file saved after two quick reads")
         self.close_program(app)
 
+    @code_page_matters("rich text pasted from the clipboard, and the face 宋体 set through the Windows boundary")
     def test_format(self):
         app, dump = self.start()
         # Pasted as rich text: bold, red and another face in places.

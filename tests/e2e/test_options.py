@@ -8,8 +8,8 @@ import time
 import unittest
 
 import window_table as W
-from harness import (TavrelTestCase, centre, click_screen, controls_by_id, hex_utf8, park_pointer, run_probe,
-                     wait_for)
+from harness import (TavrelTestCase, centre, click_screen, code_page_matters, controls_by_id, hex_utf8, park_pointer,
+                     run_probe, wait_for)
 
 TOPMOST_BOX = 1002      # 选择框1 "自动置顶"
 TRANSPARENT_BOX = 1003  # 选择框2 "窗口透明"
@@ -222,6 +222,7 @@ class WebSearchTest(OptionsTestCase):
         park_pointer()
         self.close_program(app)
 
+    @code_page_matters("the query's GBK bytes reach the browser box as an address converted at the Windows boundary")
     def test_tab_click_loads_query_url(self):
         app, dump = self.start_program()
         cases = [

@@ -1,4 +1,7 @@
-"""Pages: a user clicks each tab; the page switches, its controls show, and it is drawn."""
+"""Pages: a user clicks each tab; the page switches, its controls show, and it is drawn.
+
+One code page: the pages, the controls shown and the ink on them do not depend
+on it; the captions themselves are read under both by startup."""
 
 import unittest
 

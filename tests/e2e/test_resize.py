@@ -1,4 +1,6 @@
-"""Resize: the browsers and the rich edit boxes follow the window; everything else stays."""
+"""Resize: the browsers and the rich edit boxes follow the window; everything else stays.
+
+One code page: sizes and places do not depend on it."""
 
 import unittest
 

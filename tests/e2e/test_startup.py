@@ -3,11 +3,12 @@
 import unittest
 
 import window_table as W
-from harness import TavrelTestCase, controls_by_id, rect_tuple
+from harness import TavrelTestCase, code_page_matters, controls_by_id, rect_tuple
 
 
 class StartupTest(TavrelTestCase):
 
+    @code_page_matters("every caption and the welcome text are GBK inside, turned into UTF-16 at the Windows boundary")
     def test_startup(self):
         app, dump = self.start_program()
         main, tab = dump["main"], dump["tab"]

@@ -1,7 +1,9 @@
 """Tolerant local search: a question that differs from the answer bank in line
 breaks, spaces, width or punctuation is still found, one with a character or two
-wrong finds its closest passage; a search on an unchanged bank changes only the
-highlights that differ, and typing into the bank brings the whole reset back."""
+wrong finds its closest passage, one captured from a reviewed paper is found by
+its stem, the question with the same options first; a search on an unchanged
+bank changes only the highlights that differ, and typing into the bank brings
+the whole reset back."""
 
 import subprocess
 import tempfile
@@ -10,8 +12,8 @@ from pathlib import Path
 
 import test_search as S
 import window_table as W
-from harness import (Config, TavrelTestCase, click_screen, controls_by_id, rect_tuple, screenshot, wait_for,
-                     windows_path)
+from harness import (Config, TavrelTestCase, click_screen, code_page_matters, controls_by_id, rect_tuple, screenshot,
+                     wait_for, windows_path)
 
 # The fields of a format that the reset sets; one that differs inside a range
 # comes back unmarked. The five effects share their bits with their mask.
@@ -29,6 +31,10 @@ def closest_report(similarity, n):
     return "搜索完毕，没有完全相同的内容；最接近的内容（相似度 %d%%）一共出现 %d处，已标红，请核对！" % (similarity, n)
 
 
+def stem_report(n):
+    return "搜索完毕，忽略题号、题型、分值和选项后，一共出现 %d次内容，请点击上、下一条按钮精确定位！" % n
+
+
 def position(text, index):
     """The box position of the character at `index` of `text`."""
     return len(S.rich_units(text[:index]))
@@ -44,6 +50,25 @@ def span(text, first, last):
 BANK = ("第一题：下列选项中，正确的是哪一项？（Ａ）光合作用\r\n"
         "第二题：Which one is correct: (A) 2018, B.\r\n"
         "第三题：中华人民共和国成立于一九四九年十月一日\r\n")
+
+
+# Three questions that share their stem, told apart by their options.
+STEM = "下列关于进程的说法中，正确的是"
+PAPER_BANK = ("一、单项选择题\r\n"
+              "1. " + STEM + "（ ）\r\nA. 进程是程序的一次执行\r\nB. 进程与程序一一对应\r\n"
+              "C. 进程没有生命周期\r\nD. 进程不能并发执行\r\n答案：A\r\n"
+              "2. " + STEM + "（ ）\r\nA. 一个进程可以包含多个线程\r\nB. 进程控制块由用户程序维护\r\n"
+              "C. 就绪进程正在占用处理机\r\nD. 进程切换不需要保存现场\r\n答案：A\r\n"
+              "3. " + STEM + "（ ）\r\nA. 进程是静态的\r\nB. 进程之间不能通信\r\n"
+              "C. 阻塞进程可以直接运行\r\nD. 进程由进程控制块、程序段和数据段组成\r\n答案：D\r\n")
+# The second question as a reviewed paper shows it, dragged over whole: its
+# section heading, number, type label, options in the page's order, my answer
+# and score, each on its own line.
+REVIEWED = ("一、单选题（共30题，60.0分）\r\n"
+            "12.【单选题】" + STEM + "____\r\n"
+            "A. 进程切换不需要保存现场\r\nB. 就绪进程正在占用处理机\r\n"
+            "C. 一个进程可以包含多个线程\r\nD. 进程控制块由用户程序维护\r\n"
+            "我的答案：C 得分：2.0分")
 
 
 def large_bank():
@@ -78,7 +103,8 @@ class TolerantSearchTest(S.SearchSteps, TavrelTestCase):
         self.assertEqual(len(got), len(ranges), "one answer a range")
         self.assertFalse(wrong, "ranges not in their format (first of %d): %r" % (len(wrong), wrong[:3]))
 
-    def test_tolerant_closest_and_formatting_only_what_changes(self):
+    @code_page_matters("full-width letters and Chinese punctuation reach the search as GBK converted from UTF-16")
+    def test_tolerant_and_closest(self):
         app, dump = self.start_program()
         dump = self.open_search_page(app, dump)
 
@@ -108,7 +134,21 @@ class TolerantSearchTest(S.SearchSteps, TavrelTestCase):
             status = self.search_again(app, "完全无关的一句话没有出现")
             self.assertEqual(status, W.NOT_FOUND)
             self.check_formats(app, BANK, [])
+        with self.subTest("a reviewed paper's question, found by its stem and its options"):
+            status = self.search(app, PAPER_BANK, REVIEWED)
+            self.assertEqual(status, stem_report(3))
+            stems = S.occurrences(PAPER_BANK, STEM)
+            self.check_formats(app, PAPER_BANK, stems)
+            self.assertEqual(self.selection(app), (stems[2][0], stems[2][0]), "caret at the start of the last stem")
+            self.assertEqual(self.press_and_select(app, W.NEXT_BUTTON), stems[1],
+                             "下一条 selects the stem of the question with the same options")
+            screenshot(Config.screen_path("search-stem"), rect_tuple(dump["main"]["rect"]))
+        self.close_program(app)
 
+    def test_formatting_only_what_changes(self):
+        # What changes between two searches is the same under every code page.
+        app, dump = self.start_program()
+        dump = self.open_search_page(app, dump)
         bank = large_bank()
         with tempfile.TemporaryDirectory(prefix="tavrel-tolerant-") as folder:
             path = Path(folder) / "bank.txt"

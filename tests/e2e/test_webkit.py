@@ -22,8 +22,8 @@ import unittest
 from pathlib import Path
 
 import window_table as W
-from harness import Config, Image, TavrelTestCase, click_screen, controls_by_id, hex_utf8, park_pointer, \
-    rect_tuple, screenshot, wait_for, windows_path
+from harness import Config, Image, TavrelTestCase, click_screen, code_page_matters, controls_by_id, hex_utf8, \
+    park_pointer, rect_tuple, screenshot, wait_for, windows_path
 from test_options import BAIDU_BOX, ENGINE_BOXES, SO360_BOX, engine_url
 
 WEBKIT_PAGE = 3
@@ -255,6 +255,7 @@ class WebKitTest(TavrelTestCase):
             lines = self.log.lines()
             self.assertEqual(lines[-2:], ["wkeDestroyWebView(#1)", "wkeFinalize()"], "the last calls: %s" % lines[-6:])
 
+    @code_page_matters("the query's Chinese text reaches the engine as a wide address converted from GBK")
     def test_the_view_draws_through_direct3d_by_default(self):
         app, dump = self.start_program(env={"WKE_STANDIN_LOG": self.log.windows_path})
         url = engine_url(BAIDU_BOX, "答案")

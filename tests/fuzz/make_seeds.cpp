@@ -38,7 +38,21 @@ std::vector<std::string> ZipSeeds() {
   several.Add(u8"答案.txt", u8"第一题 A\r\n", false);
   several.Add("b", "", true);
   several.Add("c", std::string(300, 'c'), true);
-  return {ziptest::Docx(xml, true), ziptest::Docx(xml, false), several.Finish(), ziptest::Builder().Finish()};
+  // Where the end record is looked for: behind the longest comment there can
+  // be, and with a signature in the last bytes that has no room for a record.
+  const std::string small = ziptest::Builder().Finish();
+  auto withComment = [&small](const std::string& comment) {
+    std::string bytes = small + comment;
+    bytes[small.size() - 2] = static_cast<char>(comment.size() & 0xFF);
+    bytes[small.size() - 1] = static_cast<char>(comment.size() >> 8);
+    return bytes;
+  };
+  return {ziptest::Docx(xml, true),
+          ziptest::Docx(xml, false),
+          several.Finish(),
+          small,
+          withComment(std::string(0xFFFF, 'c')),
+          withComment(std::string("PK\x05\x06", 4) + std::string(17, 'c'))};
 }
 
 std::vector<std::string> EventSeeds() {

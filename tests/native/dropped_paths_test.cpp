@@ -25,4 +25,18 @@ TEST(AppendDocumentText, OneEmptyLineBetweenTexts) {
   EXPECT_EQ(blank, L"丁\r\n\r\n\r\n戊");
 }
 
+TEST(JoinedDocumentLength, TheLengthOfTheJoinedText) {
+  // The first text has nothing before it: one file may fill the whole limit.
+  const std::wstring limit(1000000, L'答');
+  EXPECT_EQ(JoinedDocumentLength(L"", limit), limit.size());
+  const std::pair<std::wstring, std::wstring> joins[] = {
+      {L"", L""}, {L"", L"甲"}, {L"甲", L"乙\r\n"}, {L"甲\r\n\r\n乙\r\n", L"丙"}, {L"丁\r\n\r\n", L"戊"}, {L"\r\n", L""},
+  };
+  for (const auto& [before, next] : joins) {
+    std::wstring joined = before;
+    AppendDocumentText(joined, next);
+    EXPECT_EQ(JoinedDocumentLength(before, next), joined.size()) << joined.size();
+  }
+}
+
 }  // namespace

@@ -248,4 +248,54 @@ TEST(NotepadEncoding, ALoneSurrogateHalfIsLostOnlyWhereTheEncodingCannotHoldIt) 
   EXPECT_EQ(SaveNoteStatus(utf16), "保存成功（UTF-16 LE）");
 }
 
+TEST(NotepadEncoding, SavingOverAFileThatDidNotComeThroughWholeSaysWhatIsLost) {
+  const GbkCodec gbk = SmallGbk();
+  // UTF-8 with a byte order mark and one stray byte after 20 bytes of text.
+  const std::string utf8 = "\xEF\xBB\xBF" "ab" u8"第一题" "abcdef" "\xFF" + std::string(32, 'z');
+  // UTF-16 without a byte order mark: taken for GBK, which ends at the first zero byte.
+  const std::string utf16 = std::string("a\0b\0c\0", 6);
+  const struct {
+    std::string bytes;
+    const char* question;
+    const char* saved;
+  } files[] = {
+      {utf8,
+       "读取时只显示了文件的前 20 字节，文件共 53 字节。\n保存会用框里的文字替换整个文件，后面的 33 字节将会丢失。"
+       "\n\n仍要保存吗？",
+       "已保存 20 字节（UTF-8 BOM），替换了原来的 53 字节"},
+      {utf16,
+       "读取时只显示了文件的前 1 字节，文件共 6 字节。\n保存会用框里的文字替换整个文件，后面的 5 字节将会丢失。"
+       "\n\n仍要保存吗？",
+       "已保存 1 字节（GBK），替换了原来的 6 字节"},
+      {"ab\xFF" "cd",
+       "文件自第 3 字节起无法原样显示（文件共 5 字节）。\n保存会用框里的文字替换整个文件，这些字节将被改写。"
+       "\n\n仍要保存吗？",
+       // The byte became a character GBK lacks, which moved the file to UTF-8.
+       "已保存 6 字节（UTF-8），替换了原来的 5 字节；有 1 个字符 GBK 存不下"},
+  };
+  for (const auto& file : files) {
+    const NoteReading reading = ReadNoteBytes(file.bytes, gbk);
+    const NoteReadCheck check = CheckNoteRead(file.bytes, reading, reading.text, gbk);
+    EXPECT_FALSE(check.exact) << file.saved;
+    EXPECT_EQ(check.fileBytes, file.bytes.size());
+    EXPECT_EQ(OverwriteQuestion(check), file.question);
+    EXPECT_EQ(OverwriteStatus(check, SaveNoteBytes(reading.text, reading.format, gbk)), file.saved);
+  }
+  // A read that did not finish cannot say how much came through.
+  NoteReadCheck unfinished;
+  unfinished.fileBytes = 1200;
+  unfinished.unfinished = true;
+  EXPECT_EQ(OverwriteQuestion(unfinished),
+            "上次读取没有完成，框里可能只有文件的一部分（文件共 1200 字节）。\n保存会用框里的文字替换整个文件，"
+            "没有读入的内容将会丢失。\n\n仍要保存吗？");
+  // Characters the file's encoding could not hold are named as well.
+  const NoteSaving moved = SaveNoteBytes(u"甲\xD83D\xDE00\xD800", Format(TextEncoding::kGbk, false), gbk);
+  EXPECT_EQ(OverwriteStatus(unfinished, moved),
+            "已保存 10 字节（UTF-8），替换了原来的 1200 字节；有 1 个字符 GBK 存不下；有 1 个字符无法保存");
+  // A read that showed the file as it is asks nothing.
+  const std::string whole = u8"第一题 ab";
+  const NoteReading reading = ReadNoteBytes(whole, gbk);
+  EXPECT_TRUE(CheckNoteRead(whole, reading, reading.text, gbk).exact);
+}
+
 }  // namespace

@@ -48,6 +48,15 @@ TEST(SuccessTexts, AsTheNotepadShowsThem) {
   EXPECT_STREQ(kFormatNoteDone, "文字格式化成功");
 }
 
+TEST(NoteLimits, AMillionCharactersFitAndNoFileThatCouldHoldThemIsRefusedUnread) {
+  EXPECT_TRUE(NoteTextFits(0));
+  EXPECT_TRUE(NoteTextFits(1000000));
+  EXPECT_FALSE(NoteTextFits(1000001));
+  // A million three-byte UTF-8 characters after a byte order mark.
+  EXPECT_EQ(kMaxNoteFileBytes, uint64_t{3000003});
+  EXPECT_STREQ(kNoteTooLarge, "读取失败：文件太大，记事本最多显示 100 万字");
+}
+
 // A folder in memory that can be told to fail one operation.
 class FakeFolder : public SaveFileOps {
  public:

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <memory>
 #include <random>
 
 #include "answerbank/formats/ZipArchive.h"
@@ -125,6 +127,86 @@ TEST(ZipArchive, BrokenOrOverlappingStructuresAreRefused) {
   std::string lying = intoDirectory.Finish();
   lying[lying.find("PK\x01\x02") + 20] = 13 + 40;  // a compressed size that reaches into the directory
   EXPECT_EQ(ZipArchive(lying).Error(), ZipError::kOverlapping);
+}
+
+// Sets the four bytes at `at` to 0xFF: the marker of a value kept in ZIP64 records.
+std::string WithZip64Marker(std::string bytes, size_t at) {
+  bytes.replace(at, 4, 4, '\xFF');
+  return bytes;
+}
+
+TEST(ZipArchive, AZip64MarkerInAnyOneFieldIsUnsupported) {
+  Builder one;
+  one.Add("a.xml", "entry", false);
+  const std::string good = one.Finish();
+  const size_t end = good.size() - 22;
+  const size_t central = good.find("PK\x01\x02");
+  const struct {
+    const char* field;
+    size_t at;
+  } markers[] = {
+      {"directory size", end + 12},      {"directory offset", end + 16}, {"compressed size", central + 20},
+      {"size", central + 24},            {"local header offset", central + 42},
+  };
+  for (const auto& marker : markers) {
+    EXPECT_EQ(ZipArchive(WithZip64Marker(good, marker.at)).Error(), ZipError::kUnsupported) << marker.field;
+  }
+}
+
+TEST(ZipArchive, EntryDataMayEndAtTheArchivesEndButNotBeyond) {
+  Builder one;
+  one.Add("a.xml", "entry", false);
+  const std::string good = one.Finish();
+  const size_t central = good.find("PK\x01\x02");
+  const size_t dataOffset = 30 + 5;
+  // A compressed size that reaches the archive's last byte lies over the
+  // directory; one byte more lies beyond the archive.
+  for (const size_t reach : {size_t{0}, size_t{1}}) {
+    std::string lying = good;
+    const uint32_t size = static_cast<uint32_t>(good.size() - dataOffset + reach);
+    for (int i = 0; i < 4; ++i) lying[central + 20 + i] = static_cast<char>(size >> (8 * i));
+    EXPECT_EQ(ZipArchive(lying).Error(), reach == 0 ? ZipError::kOverlapping : ZipError::kBroken) << reach;
+  }
+
+  // Extracting checks an entry against the archive again: data ending with the
+  // archive's last byte comes out whole.
+  const ZipArchive archive(good);
+  ASSERT_EQ(archive.Error(), ZipError::kNone);
+  const std::string_view last(good.data() + good.size() - 22, 22);
+  ZipEntry tail;
+  tail.dataOffset = good.size() - 22;
+  tail.compressedSize = tail.size = 22;
+  tail.crc32 = ziptest::Crc(last);
+  std::string data;
+  EXPECT_EQ(archive.Extract(tail, data), ZipError::kNone);
+  EXPECT_EQ(data, last);
+  tail.compressedSize = tail.size = 23;
+  EXPECT_EQ(archive.Extract(tail, data), ZipError::kBroken);
+}
+
+TEST(ZipArchive, TheEndRecordIsLookedForWhereItCanBe) {
+  Builder one;
+  one.Add("a.xml", "entry", true);
+  const std::string good = one.Finish();
+  auto withComment = [&good](const std::string& comment) {
+    std::string bytes = good + comment;
+    bytes[good.size() - 2] = static_cast<char>(comment.size() & 0xFF);
+    bytes[good.size() - 1] = static_cast<char>(comment.size() >> 8);
+    return bytes;
+  };
+  // The longest comment there can be: the record is the first place looked at.
+  EXPECT_EQ(ZipArchive(withComment(std::string(0xFFFF, 'c'))).Error(), ZipError::kNone);
+  // Any record further back than that is not one: here a byte after the comment.
+  EXPECT_EQ(ZipArchive(withComment(std::string(0xFFFF, 'c')) + "x").Error(), ZipError::kNotAnArchive);
+  // A signature in the last 21 bytes has no room for a record: never read
+  // there, not even one byte beyond the archive (the bytes are held in a
+  // buffer of their exact size, for the sanitizers to see).
+  const std::string signatureLate = withComment(std::string("PK\x05\x06", 4) + std::string(17, 'c'));
+  const std::unique_ptr<char[]> exact(new char[signatureLate.size()]);
+  std::copy(signatureLate.begin(), signatureLate.end(), exact.get());
+  const ZipArchive late(std::string_view(exact.get(), signatureLate.size()));
+  EXPECT_EQ(late.Error(), ZipError::kNone);
+  EXPECT_EQ(late.Entries().size(), 1u);
 }
 
 TEST(ZipArchive, InflatingStopsAtTheLimitsWhateverTheHeaderSays) {

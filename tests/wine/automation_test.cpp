@@ -1,15 +1,22 @@
 // Late-bound calls against an automation object of the test's own: the member
 // looked up by name, arguments in their written order, and the fall-backs
-// between property read, method call and put by reference.
+// between property read, method call and put by reference. And the owned BSTR,
+// and the arguments packed for a call and read back by the callee.
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
 
+#include <cstdio>
+#include <cstring>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check.h"
 #include "platform/Automation.h"
+#include "platform/Bstr.h"
+#include "platform/DispatchArguments.h"
 
 namespace {
 
@@ -84,6 +91,10 @@ class FakeObject final : public IDispatch {
     for (UINT i = parameters->cArgs; i > 0; --i) call.arguments.push_back(Describe(parameters->rgvarg[i - 1]));
     call.putNamed = parameters->cNamedArgs == 1 && parameters->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
     calls.push_back(call);
+    if (rejections > 0) {
+      --rejections;
+      return RPC_E_CALL_REJECTED;
+    }
     if (!(member.answers & kind)) return DISP_E_MEMBERNOTFOUND;
     if (result && (kind == DISPATCH_PROPERTYGET || kind == DISPATCH_METHOD)) {
       if (member.name == L"Child") {
@@ -99,6 +110,8 @@ class FakeObject final : public IDispatch {
   }
 
   IDispatch* child = nullptr;
+  // Calls still to be rejected, as by a busy server.
+  int rejections = 0;
 
  private:
   std::vector<Member> members_;
@@ -216,6 +229,126 @@ TEST(CreatingAnUnregisteredProgIdGivesNothing) {
   OleInitialize(nullptr);
   CHECK(!CreateAutomationObject(L"Tavrel.NoSuchServer"));
   OleUninitialize();
+}
+
+// What COM asks the apartment's filter while a call into another program is
+// rejected or waits for its answer: tried again later up to the deadline,
+// given up after it or once cancelled; calls coming in are always served.
+TEST(TheCallDeadlineRetriesRejectedCallsUntilItPassesThenGivesUp) {
+  OleInitialize(nullptr);
+  {
+    CallDeadline deadline(60000);
+    IMessageFilter* registered = nullptr;
+    // Registered for the thread: putting another in its place hands it back.
+    CHECK(SUCCEEDED(CoRegisterMessageFilter(nullptr, &registered)));
+    CHECK(registered == static_cast<IMessageFilter*>(&deadline));
+    CoRegisterMessageFilter(registered, nullptr);
+    CHECK(CallDeadline::OfThisThread() == &deadline);
+
+    CHECK_EQ(deadline.HandleInComingCall(CALLTYPE_TOPLEVEL, nullptr, 0, nullptr), DWORD{SERVERCALL_ISHANDLED});
+    CHECK_EQ(deadline.RetryRejectedCall(nullptr, 500, SERVERCALL_RETRYLATER), DWORD{kRejectedCallRetryMs});
+    CHECK_EQ(deadline.MessagePending(nullptr, 500, PENDINGTYPE_TOPLEVEL), DWORD{PENDINGMSG_WAITDEFPROCESS});
+    deadline.Cancel();
+    CHECK(deadline.Passed());
+    CHECK_EQ(deadline.RetryRejectedCall(nullptr, 500, SERVERCALL_RETRYLATER), static_cast<DWORD>(-1));
+    CHECK_EQ(deadline.MessagePending(nullptr, 500, PENDINGTYPE_TOPLEVEL), DWORD{PENDINGMSG_CANCELCALL});
+    // A new deadline forgets the cancel; one already past gives up at once.
+    deadline.Reset(60000);
+    CHECK(!deadline.Passed());
+    deadline.Reset(0);
+    CHECK(deadline.Passed());
+    CHECK_EQ(deadline.MessagePending(nullptr, 500, PENDINGTYPE_TOPLEVEL), DWORD{PENDINGMSG_CANCELCALL});
+  }
+  CHECK(CallDeadline::OfThisThread() == nullptr);
+  IMessageFilter* left = nullptr;
+  CoRegisterMessageFilter(nullptr, &left);
+  CHECK(left == nullptr);
+  OleUninitialize();
+}
+
+// A server that rejects a call as busy: the call is tried again while the
+// deadline lasts, and fails with the rejection once it has passed.
+TEST(ARejectedCallIsTriedAgainWhileTheDeadlineLasts) {
+  OleInitialize(nullptr);
+  FakeObject object({{L"Busy", DISPATCH_METHOD}});
+  object.rejections = 3;
+  {
+    CallDeadline deadline(60000);
+    CHECK(SUCCEEDED(AutomationCall(&object, L"Busy")));
+    CHECK_EQ(object.rejections, 0);
+  }
+  object.rejections = 1000;
+  {
+    CallDeadline deadline(600);
+    const ULONGLONG start = GetTickCount64();
+    CHECK_EQ(AutomationCall(&object, L"Busy"), RPC_E_CALL_REJECTED);
+    const ULONGLONG took = GetTickCount64() - start;
+    std::printf("    a call rejected for good gave up after %llu ms (deadline 600 ms)\n", took);
+    CHECK(took >= 600);
+    CHECK(object.rejections < 1000);
+  }
+  // Without a deadline the rejection is the answer at once.
+  object.rejections = 1;
+  CHECK_EQ(AutomationCall(&object, L"Busy"), RPC_E_CALL_REJECTED);
+  OleUninitialize();
+}
+
+// --- the owned BSTR, and arguments packed for a call and read back by the callee ---
+
+TEST(BstrOwnsItsTextUntilHandedOver) {
+  const std::wstring text(L"题\0库", 3);  // a NUL inside: the length is kept
+  Bstr original(text);
+  Bstr moved(std::move(original));
+  CHECK(original.Get() == nullptr);
+  CHECK_EQ(SysStringLen(moved.Get()), UINT{3});
+  CHECK_EQ(moved.Text(), text);
+  const BSTR raw = moved.Get();
+  Variant holder;  // frees the text when it clears
+  holder.Get()->vt = VT_BSTR;
+  holder.Get()->bstrVal = moved.Release();
+  CHECK(moved.Get() == nullptr);
+  CHECK(holder.Ref().bstrVal == raw);
+  Bstr filled(std::wstring(L"old"));
+  CHECK(*filled.Put() == nullptr);  // an out-parameter slot comes empty
+  CHECK_EQ(Bstr::TextOf(nullptr), std::wstring());
+}
+
+// Random arguments packed for a call and read back as the callee reads them:
+// each at its written position, sharing the caller's text; only a put names its value.
+TEST(CallParametersReadBackInTheirWrittenOrder) {
+  const WORD kinds[] = {kMethod, kGet, kPut, kPutRef};
+  const wchar_t units[] = {L'a', L' ', L'\0', L'题', L'\u00E9'};
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    std::mt19937 random(seed);
+    std::vector<Variant> arguments;
+    std::vector<std::wstring> texts;  // the reference: "" where no text was given
+    for (size_t i = random() % 6; i > 0; --i) {
+      texts.emplace_back();
+      if (random() % 3 == 0) {
+        arguments.emplace_back(static_cast<int>(random() % 1000));
+      } else if (random() % 2 == 0) {
+        arguments.emplace_back(random() % 2 == 0);
+      } else {
+        for (size_t n = random() % 5; n > 0; --n) texts.back() += units[random() % 5];
+        arguments.emplace_back(texts.back());
+      }
+    }
+    const WORD kind = kinds[random() % 4];
+    CallParameters parameters(arguments.empty() && random() % 2 ? nullptr : &arguments, kind);
+    const bool put = kind == kPut || kind == kPutRef;
+    CHECK_EQ(std::make_pair(seed, parameters.Get()->cNamedArgs), std::make_pair(seed, put ? UINT{1} : UINT{0}));
+    if (put) CHECK_EQ(parameters.Get()->rgdispidNamedArgs[0], DISPID{DISPID_PROPERTYPUT});
+    const ReceivedArguments received(*parameters.Get());
+    std::vector<std::wstring> read;
+    for (UINT i = 0; i < received.Count(); ++i) {
+      read.push_back(received.Text(i));
+      const VARIANT& given = arguments[i].Ref();
+      CHECK_EQ(std::make_pair(seed, received.At(i).vt), std::make_pair(seed, given.vt));
+      CHECK(std::memcmp(&received.At(i), &given, sizeof(VARIANT)) == 0);  // shared, not copied
+    }
+    if (!CHECK_EQ(read, texts)) std::printf("      seed %u\n", seed);
+    CHECK_EQ(received.At(received.Count()).vt, VARTYPE{VT_EMPTY});
+  }
 }
 
 }  // namespace

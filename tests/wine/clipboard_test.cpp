@@ -1,6 +1,8 @@
-// The clipboard around a capture: GBK text through the Unicode format, and a
+// The clipboard around a capture: GBK text through the Unicode format, a
 // snapshot that puts every format back byte for byte, also when another thread
-// holds the clipboard for a while.
+// holds the clipboard for a while, and leaves out what is too large to keep;
+// and the loan every borrower goes through: one at a time, and never over a
+// copy the user made after the borrower's own.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -15,6 +17,7 @@
 #include "clipboard_support.h"
 #include "platform/Clipboard.h"
 #include "platform/ClipboardFormats.h"
+#include "platform/ClipboardLoan.h"
 #include "platform/Handles.h"
 #include "test_window.h"
 
@@ -553,6 +556,161 @@ TEST(RestoreGivesUpOnALongBusyClipboardWithoutHarm) {
   CHECK_EQ(ReadClipboardTextGbk(Owner()), std::string("之后"));
   CHECK(snapshot.Restore(Owner()));  // free again: the content comes back
   CHECK_EQ(ReadClipboardTextGbk(Owner()), std::string("之前"));
+}
+
+// --- formats too large to keep --------------------------------------------------------
+
+TEST(AFormatBeyondTheLimitsIsLeftOutAndTheSnapshotIsIncomplete) {
+  const UINT binary = Registered(L"Tavrel Test Binary");
+  const UINT other = Registered(L"Tavrel Test Other");
+  CHECK(Put({{CF_UNICODETEXT, WideBytes(L"小的")}, {binary, Bytes(2000, 7)}, {other, Bytes(600, 8)}}));
+  const ClipboardSnapshot big = ClipboardSnapshot::Take(Owner(), SnapshotLimits{1000, 100000});
+  CHECK(big.Taken());
+  CHECK(!big.Complete());
+  CHECK_EQ(Describe(big.TooLarge()), Describe({binary}));
+  const std::vector<UINT> kept = big.Formats();
+  CHECK(std::find(kept.begin(), kept.end(), other) != kept.end());
+  // Beyond the total: what comes after the budget is spent is left out.
+  const ClipboardSnapshot total = ClipboardSnapshot::Take(Owner(), SnapshotLimits{100000, 2500});
+  CHECK_EQ(Describe(total.TooLarge()), Describe({other}));
+  // Within both: complete, and nothing left out.
+  const ClipboardSnapshot whole = ClipboardSnapshot::Take(Owner());
+  CHECK(whole.Complete());
+  CHECK_EQ(Describe(whole.TooLarge()), std::string());
+
+  // A bitmap is measured before its pixels are copied (and so are the device
+  // independent forms the system makes of it).
+  GdiObject bitmap = KnownBitmap(std::vector<std::uint32_t>(600 * 600, 0x123456), 600, 600);
+  CHECK(PutHandle(CF_BITMAP, bitmap.Get()));
+  bitmap.Release();
+  const ClipboardSnapshot picture = ClipboardSnapshot::Take(Owner(), SnapshotLimits{100000, 100000});
+  const std::vector<UINT> left = Sorted(picture.TooLarge());
+  CHECK(std::find(left.begin(), left.end(), UINT{CF_BITMAP}) != left.end());
+  CHECK_EQ(Describe(picture.Formats()), std::string());
+  CHECK(!picture.Complete());
+}
+
+// --- the loan -----------------------------------------------------------------------------
+
+// Another thread borrows the clipboard for `holdMs`; the constructor returns
+// once it holds the loan.
+class LoanHolder {
+ public:
+  explicit LoanHolder(DWORD holdMs) : holdMs_(holdMs), held_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    thread_.Reset(CreateThread(nullptr, 0, &LoanHolder::Run, this, 0, nullptr));
+    WaitForSingleObject(held_.Get(), 5000);
+  }
+  ~LoanHolder() { WaitForSingleObject(thread_.Get(), 10000); }
+  bool Lent() const { return lent_; }
+
+ private:
+  static DWORD WINAPI Run(void* self) {
+    auto* h = static_cast<LoanHolder*>(self);
+    ClipboardLoan loan = ClipboardLoan::Borrow(0);
+    h->lent_ = loan.Usable();
+    SetEvent(h->held_.Get());
+    Sleep(h->holdMs_);
+    return 0;
+  }
+  DWORD holdMs_;
+  bool lent_ = false;
+  KernelHandle held_;
+  KernelHandle thread_;
+};
+
+// The same formats with the same data, in whatever order Wine lists them.
+bool SameContents(const Contents& a, const Contents& b) {
+  auto sorted = [](std::vector<std::pair<UINT, std::string>> data) {
+    std::sort(data.begin(), data.end());
+    return data;
+  };
+  return Sorted(a.order) == Sorted(b.order) && sorted(a.data) == sorted(b.data);
+}
+
+TEST(OneLoanAtATimeAndNeverOverANewerCopy) {
+  const std::vector<Format> user = {{CF_UNICODETEXT, WideBytes(L"用户原来的")},
+                                    {Registered(L"Tavrel Test Binary"), Bytes{0, 1, 0, 2}}};
+  CHECK(Put(user));
+  const Contents before = Read();
+
+  // A second borrower is refused while the first holds the loan, and lent
+  // once it was given back.
+  {
+    ClipboardLoan first = ClipboardLoan::Borrow(0);
+    CHECK(first.Usable());
+    const ClipboardLoan second = ClipboardLoan::Borrow(100);
+    CHECK(!second.Usable());
+    CHECK(second.Why() == ClipboardLoan::Refusal::kAnotherLoan);
+    CHECK(first.GiveBack());
+    CHECK(ClipboardLoan::Borrow(0).Usable());
+  }
+  // One on another thread is waited for.
+  {
+    LoanHolder holder(300);
+    CHECK(holder.Lent());
+    CHECK(!ClipboardLoan::WaitForAllGivenBack(0));
+    const ULONGLONG start = GetTickCount64();
+    const ClipboardLoan mine = ClipboardLoan::Borrow(5000);
+    CHECK(mine.Usable());
+    CHECK(GetTickCount64() - start >= 200);
+  }
+  CHECK(ClipboardLoan::WaitForAllGivenBack(0));
+
+  // The borrower's own copy goes, and every format of the user comes back.
+  {
+    ClipboardLoan loan = ClipboardLoan::Borrow(0);
+    REQUIRE(loan.Usable());
+    CHECK(WriteClipboardTextGbk(Owner(), "借来复制的"));
+    CHECK_EQ(WideToGbk(loan.ReadOwnCopy()), std::string("借来复制的"));
+    CHECK(loan.HoldsOwnCopy());
+    CHECK(loan.GiveBack());
+    CHECK_EQ(Describe(Sorted(Read().order)), Describe(Sorted(before.order)));
+    CHECK(SameContents(Read(), before));
+  }
+  // A copy the user made after the borrower's own stays.
+  {
+    ClipboardLoan loan = ClipboardLoan::Borrow(0);
+    REQUIRE(loan.Usable());
+    CHECK(WriteClipboardTextGbk(Owner(), "借来复制的"));
+    loan.ReadOwnCopy();
+    CHECK(WriteClipboardTextGbk(Owner(), "用户后来复制的"));
+    CHECK(!loan.HoldsOwnCopy());
+    CHECK(loan.GiveBack());
+    CHECK_EQ(ReadClipboardTextGbk(Owner()), std::string("用户后来复制的"));
+  }
+  CHECK(Put(user));
+  // Read and put back in one opening.
+  {
+    ClipboardLoan loan = ClipboardLoan::Borrow(0);
+    REQUIRE(loan.Usable());
+    CHECK(WriteClipboardTextGbk(Owner(), "划词复制的"));
+    CHECK_EQ(WideToGbk(loan.ReadAndGiveBack()), std::string("划词复制的"));
+    CHECK(SameContents(Read(), before));
+    CHECK(ClipboardLoan::WaitForAllGivenBack(0));
+  }
+  // A clipboard nothing changed stays with its owner; a loan that ends
+  // without being given back explicitly gives back all the same.
+  {
+    CHECK(Put(user));
+    const ClipboardLoan loan = ClipboardLoan::Borrow(0);
+    CHECK(loan.Usable());
+    CHECK(ClipboardLoan::Owner() != Owner());
+  }
+  CHECK(GetClipboardOwner() == Owner());
+  {
+    ClipboardLoan loan = ClipboardLoan::Borrow(0);
+    CHECK(WriteClipboardTextGbk(Owner(), "没有交还"));
+  }
+  CHECK(SameContents(Read(), before));
+
+  // A format too large to keep: the loan may not be used, and nothing changed.
+  {
+    const ClipboardLoan loan = ClipboardLoan::Borrow(0, SnapshotLimits{3, 100});
+    CHECK(!loan.Usable());
+    CHECK(loan.Why() == ClipboardLoan::Refusal::kIncomplete);
+  }
+  CHECK(ClipboardLoan::WaitForAllGivenBack(0));
+  CHECK(SameContents(Read(), before));
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include <windows.h>
 #include <ole2.h>
 #include <richedit.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -23,7 +25,9 @@
 #include "app/Globals.h"
 #include "check.h"
 #include "clipboard_support.h"
+#include "failing_new.h"
 #include "platform/Clipboard.h"
+#include "platform/ClipboardLoan.h"
 #include "platform/Controls.h"
 #include "platform/Handles.h"
 #include "platform/MessagePump.h"
@@ -43,7 +47,17 @@ WNDPROC boxProcedure = nullptr;
 int piecesBeforeLaterDrop = 0;
 DroppedPaths laterDrop;
 
+// Armed by a test: the next change of the clipboard (the word processor's
+// copy) closes the window, handled at the import's next processing of messages
+// as a click on the close box would be.
+bool closeOnClipboardChange = false;
+
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLIPBOARDUPDATE && closeOnClipboardChange) {
+    closeOnClipboardChange = false;
+    DestroyWindow(window);
+    return 0;
+  }
   if (message == WM_TIMER && wParam == kPasteTimer) {
     ++pasteTicks;
     DelayedPaste();
@@ -73,6 +87,13 @@ std::wstring TempFolder() {
 }
 
 std::wstring LogPath() { return TempFolder() + L"\\word-calls.log"; }
+
+// Empties the stand-in's log. Truncated rather than deleted: a deletion fails
+// while the stand-in has the file open to append a line.
+void ClearCalls() {
+  FileHandle log(CreateFileW(LogPath().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
 
 void SetStandinMode(const wchar_t* mode) { SetEnvironmentVariableW(kWordStandinModeVariable, mode); }
 
@@ -110,7 +131,7 @@ struct ImportWindow {
                 },
                 1, status, kIdleStatus};
     SetDocumentImportControls(controls);
-    DeleteFileW(LogPath().c_str());
+    ClearCalls();
     SetEnvironmentVariableW(kWordStandinLogVariable, LogPath().c_str());
     SetStandinMode(nullptr);
   }
@@ -183,6 +204,10 @@ std::string Logged(const std::wstring& path) {
   return "\"" + Utf8(escaped) + "\"";
 }
 
+// The password given for the document and its template, as logged: one no
+// password box takes.
+const std::string kPasswords = "\"\\x01\\x02\\x03\" \"\\x01\\x02\\x03\"";
+
 // The calls of one import of `path` whose open succeeds; the stand-in logs
 // the calls on objects in the order they come, and the releases as they go.
 std::vector<std::string> CallsOfOneImport(const std::wstring& path) {
@@ -192,7 +217,7 @@ std::vector<std::string> CallsOfOneImport(const std::wstring& path) {
       "Application.Visible put false",
       "Application.DisplayAlerts put false",
       "Application.Documents get",
-      "Documents.Open method " + Logged(path) + " false true",
+      "Documents.Open method " + Logged(path) + " false true false " + kPasswords,
       "Document.Content get",
       "Range.Copy get",
       "Document.Close method",
@@ -281,7 +306,10 @@ const std::string kBank = "我的答案库：第一题 A";
 TEST(WordGivesTheDocumentsTextAfterTheCallsInTheirOrder) {
   ImportWindow w;
   const std::wstring path = MakeFile(L"答案.txt", kAnswers);
-  const WordCopyResult word = ImportWordDocument(path, w.host);
+  REQUIRE(PutUserClipboard(w.host));
+  ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+  REQUIRE_EQ(static_cast<int>(loan.Why()), static_cast<int>(ClipboardLoan::Refusal::kNone));
+  const WordCopyResult word = ImportWordDocument(path, loan);
   CHECK(word.started && word.opened && word.copied);
   CHECK_EQ(WideToGbk(word.text), kAnswers);
   CHECK_EQ(Calls(), CallsOfOneImport(path));
@@ -291,7 +319,8 @@ TEST(AFailedOpenTakesNothingFromTheClipboard) {
   ImportWindow w;
   REQUIRE(PutUserClipboard(w.host));
   const std::wstring path = TempFolder() + L"\\没有这个文件.doc";
-  const WordCopyResult word = ImportWordDocument(path, w.host);
+  ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+  const WordCopyResult word = ImportWordDocument(path, loan);
   CHECK(word.started && !word.opened && !word.copied);
   CHECK_EQ(WideToGbk(word.text), std::string());
   CHECK_EQ(Calls(), (std::vector<std::string>{
@@ -300,8 +329,8 @@ TEST(AFailedOpenTakesNothingFromTheClipboard) {
                         "Application.Visible put false",
                         "Application.DisplayAlerts put false",
                         "Application.Documents get",
-                        "Documents.Open method " + Logged(path) + " false true failed",
-                        "Documents.Open get " + Logged(path) + " false true refused",
+                        "Documents.Open method " + Logged(path) + " false true false " + kPasswords + " failed",
+                        "Documents.Open get " + Logged(path) + " false true false " + kPasswords + " refused",
                         "Application.DisplayAlerts put false",
                         "Application.Quit method",
                         "release Application",
@@ -314,11 +343,12 @@ TEST(ACopyThatChangedNothingGivesNoText) {
   ImportWindow w;
   REQUIRE(PutUserClipboard(w.host));
   SetStandinMode(L"copy-nothing");
-  const WordCopyResult word = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), w.host);
+  ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+  const WordCopyResult word = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), loan);
   CHECK(word.started && word.opened && !word.copied);
   CHECK_EQ(WideToGbk(word.text), std::string());
   SetStandinMode(L"absent");
-  const WordCopyResult none = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), w.host);
+  const WordCopyResult none = ImportWordDocument(MakeFile(L"题库.txt", kAnswers), loan);
   CHECK(!none.started && !none.opened && !none.copied);
   CHECK_EQ(Calls().back(), std::string("create refused"));
   CHECK_EQ(UserClipboardNow(), kUserClipboard);
@@ -458,6 +488,34 @@ std::string LongText(const char* line, size_t lines) {
   return text;
 }
 
+TEST(ADropThatRunsOutOfMemoryEndsAloneAndLaterDropsStillLoad) {
+  ImportWindow w;
+  SetStandinMode(L"absent");
+  REQUIRE(PutUserClipboard(w.host));
+  const std::string text = LongText("第三份文档：戊己庚辛 ", 700);
+  const std::wstring path = MakeFile(L"第三份.txt", text);
+  int ended = 0;
+  for (int k = 0;; ++k) {
+    REQUIRE(k < 60);
+    RichEditBox(w.box).SetContent(kBank);
+    SetWindowTextGbk(w.status, "");
+    failingnew::FailOne(16384, k);
+    OnFilesDropped(Drop({path}));
+    if (!failingnew::Disarm()) break;
+    // Wherever it ran out, the drop ended: the bank from before it, or all of
+    // the new text when only its formatting was left, and never a mix.
+    const std::string now = w.Text();
+    CHECK(now == kBank || now == text);
+    if (now == kBank) CHECK(w.Status() == kImportNoMemoryText || w.Status().rfind("载入失败：", 0) == 0);
+    ++ended;
+  }
+  CHECK(ended > 0);
+  // The queue is free again: the same drop now loads.
+  CHECK(w.Text() == text);
+  CHECK_EQ(w.Status(), std::string(kIdleStatus));
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+}
+
 TEST(ADropDuringAnImportStopsItAndTheBoxHoldsOnlyTheNewerText) {
   ImportWindow w;
   REQUIRE(PutUserClipboard(w.host));
@@ -509,17 +567,25 @@ TEST(ACopyWithoutTextIsPastedOnceThenTheClipboardGoesBack) {
   CHECK_EQ(w.Text(), std::string());
 
   // When the paste gives nothing either, the bank comes back.
+  SetStandinMode(L"copy-unpasteable");
   RichEditBox(w.box).SetContent(kBank);
   OnFilesDropped(Drop({MakeFile(L"图文.txt", "图文混排的文档")}));
-  {
-    ClipboardOpening clipboard(w.host);
-    CHECK(clipboard.IsOpen() && EmptyClipboard());
-  }
   RunMessagesFor(400);
   CHECK_EQ(pasteTicks, 2);
   CHECK_EQ(w.Text(), kBank);
   CHECK_EQ(w.Status(), std::string("载入失败：Word 复制的 图文.txt 里没有文字"));
   CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // A copy the user made while the paste waited is theirs: neither pasted
+  // nor replaced by the clipboard from before.
+  SetStandinMode(L"copy-no-text");
+  OnFilesDropped(Drop({MakeFile(L"图文.txt", "图文混排的文档")}));
+  REQUIRE(WriteClipboardTextGbk(w.host, "用户刚复制的"));
+  RunMessagesFor(400);
+  CHECK_EQ(pasteTicks, 3);
+  CHECK_EQ(w.Text(), kBank);
+  CHECK_EQ(w.Status(), std::string("载入失败：Word 复制的 图文.txt 里没有文字"));
+  CHECK_EQ(ReadClipboardTextGbk(w.host), std::string("用户刚复制的"));
 }
 
 TEST(TheDelayedPasteLeavesABoxTheUserFilledAlone) {
@@ -532,6 +598,216 @@ TEST(TheDelayedPasteLeavesABoxTheUserFilledAlone) {
   CHECK_EQ(pasteTicks, 1);
   CHECK_EQ(w.Text(), std::string("用户自己粘贴的"));
   CHECK_EQ(UserClipboardNow(), kUserClipboard);
+}
+
+// --- a word processor that is busy, stuck or asks for a password ---------------
+
+// Lets a call the stand-in plays as stuck return, when the test is done with it.
+void ReleaseStuckCalls() {
+  const KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, kWordStandinReleaseEvent));
+  SetEvent(release.Get());
+}
+
+size_t CallsEndingWith(const std::string& ending) {
+  size_t count = 0;
+  for (const std::string& call : Calls()) {
+    count += call.size() >= ending.size() && call.compare(call.size() - ending.size(), ending.size(), ending) == 0;
+  }
+  return count;
+}
+
+TEST(ABusyStuckOrProtectedWordNeverHoldsTheImport) {
+  ImportWindow w;
+  REQUIRE(PutUserClipboard(w.host));
+  RichEditBox(w.box).SetContent(kBank);
+
+  // Protected: the open fails at once, and the program's own reader says
+  // what it can (a .doc it cannot read).
+  // What follows the stand-in's marker is not text: the program cannot read it itself.
+  const std::wstring locked = MakeFile(L"保密.doc", std::string(kWordStandinPasswordMarker) + "secret\r\n" +
+                                                        std::string("\xD0\xCF\x11\xE0\x00\x01\x02", 7));
+  ULONGLONG start = GetTickCount64();
+  OnFilesDropped(Drop({locked}));
+  std::printf("    a protected document gave up after %llu ms\n", GetTickCount64() - start);
+  CHECK(GetTickCount64() - start < 20000);
+  CHECK_EQ(w.Text(), kBank);
+  CHECK_EQ(w.Status(), std::string("载入失败：Word 无法打开 保密.doc"));
+  CHECK_EQ(CallsEndingWith(kPasswords + " failed"), size_t{1});
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // Busy at first: its rejected calls are tried again until it answers.
+  SetStandinMode(L"busy");
+  ClearCalls();
+  const std::wstring answers = MakeFile(L"题库.txt", kAnswers);
+  {
+    ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+    const WordCopyResult word = ImportWordDocument(answers, loan);
+    CHECK(word.opened && word.copied && !word.timedOut);
+    CHECK_EQ(WideToGbk(word.text), kAnswers);
+    CHECK(CallsEndingWith(" rejected") > 0);
+    CHECK_EQ(CallsEndingWith("Application.Quit method"), size_t{1});
+  }
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // Refusing to quit: tried until the quit's bound, then left.
+  SetStandinMode(L"quit-refused");
+  ClearCalls();
+  {
+    WordStepOptions bounds;
+    bounds.quitMs = 800;
+    ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+    start = GetTickCount64();
+    const WordCopyResult word = ImportWordDocument(answers, loan, bounds);
+    CHECK(GetTickCount64() - start >= 800);
+    CHECK(word.opened && !word.timedOut);
+    CHECK_EQ(WideToGbk(word.text), kAnswers);
+    CHECK(CallsEndingWith("Application.Quit method failed") > 1);
+  }
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // An open that never returns: the step is given up at its bounds, this
+  // thread processing messages all the while, and the clipboard is the user's.
+  SetStandinMode(L"hang-open");
+  {
+    WordStepOptions bounds;
+    bounds.workMs = 1000;
+    bounds.quitMs = 500;
+    int waits = 0;
+    bounds.goOn = [&waits] {
+      ++waits;
+      return true;
+    };
+    ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+    start = GetTickCount64();
+    const WordCopyResult word = ImportWordDocument(answers, loan, bounds);
+    const ULONGLONG took = GetTickCount64() - start;
+    std::printf("    an open that never returns was given up after %llu ms, %d waits for messages\n", took, waits);
+    CHECK(word.started && !word.opened && word.timedOut);
+    CHECK(took >= 1500 && took < 30000);
+    CHECK(waits > 10);
+    // A step whose caller gives up ends at once.
+    bounds.goOn = [] { return false; };
+    const WordCopyResult stopped = ImportWordDocument(answers, loan, bounds);
+    CHECK(!stopped.opened);
+  }
+  ReleaseStuckCalls();
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+  RunMessagesFor(200);
+}
+
+// The stand-in running as a program of its own, as the real word processor
+// does: a call waiting for it is given up at its bound through the message
+// filter, and a server that does not quit is ended.
+std::vector<DWORD> ServerProcesses() {
+  std::vector<DWORD> found;
+  FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return found;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+    if (_wcsicmp(entry.szExeFile, kWordStandinServerExe) == 0) found.push_back(entry.th32ProcessID);
+  }
+  return found;
+}
+
+bool NoServerWithin(DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (!ServerProcesses().empty()) {
+    if (GetTickCount64() > end) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+TEST(AWordProcessorOfItsOwnIsGivenUpAtItsBoundsAndEndedWhenItWillNotQuit) {
+  ImportWindow w;
+  REQUIRE(PutUserClipboard(w.host));
+  // One an earlier run left behind would be taken for the new one.
+  for (DWORD id : ServerProcesses()) {
+    const KernelHandle left(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+    if (left) TerminateProcess(left.Get(), 1);
+  }
+  REQUIRE(NoServerWithin(5000));
+  const std::wstring answers = MakeFile(L"题库.txt", kAnswers);
+  WordStepOptions local;
+  local.progId = kWordStandinServerProgId;
+
+  // Working: the text, and the program ends on its own when told to quit.
+  {
+    ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+    const WordCopyResult word = ImportWordDocument(answers, loan, local);
+    CHECK(word.started && word.opened && word.copied && !word.timedOut);
+    CHECK_EQ(WideToGbk(word.text), kAnswers);
+  }
+  CHECK(NoServerWithin(10000));
+  CHECK_EQ(CallsEndingWith("server ended"), size_t{1});
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // An open that never returns: given up at the work's bound; the quit cannot
+  // be served either, so the program is ended.
+  // (Long enough for the program to start: under Wine that may take a second.)
+  SetStandinMode(L"hang-open");
+  local.workMs = 4000;
+  local.quitMs = 1000;
+  {
+    ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+    const ULONGLONG start = GetTickCount64();
+    const WordCopyResult word = ImportWordDocument(answers, loan, local);
+    const ULONGLONG took = GetTickCount64() - start;
+    std::printf("    a stuck word processor of its own was given up and ended after %llu ms\n", took);
+    CHECK(word.started && !word.opened && !word.timedOut);
+    CHECK(took >= 4000 && took < 30000);
+  }
+  CHECK(NoServerWithin(2000));
+  CHECK_EQ(CallsEndingWith("server ended"), size_t{1});
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+
+  // Refusing to quit: the text still comes, and the program is ended.
+  SetStandinMode(L"quit-refused");
+  {
+    ClipboardLoan loan = ClipboardLoan::Borrow(1000);
+    const WordCopyResult word = ImportWordDocument(answers, loan, local);
+    CHECK(word.opened && !word.timedOut);
+    CHECK_EQ(WideToGbk(word.text), kAnswers);
+  }
+  CHECK(NoServerWithin(2000));
+  CHECK_EQ(CallsEndingWith("server ended"), size_t{1});
+  CHECK_EQ(UserClipboardNow(), kUserClipboard);
+  ReleaseStuckCalls();
+}
+
+// --- closing the window mid-import ------------------------------------------------
+
+TEST(ClosingTheWindowMidImportLeavesTheUsersClipboard) {
+  // After the first of two files was copied (the second made slow by a busy
+  // word processor, so that the close comes first).
+  {
+    ImportWindow w;
+    SetStandinMode(L"busy");
+    REQUIRE(PutUserClipboard(w.host));
+    REQUIRE(AddClipboardFormatListener(w.host));
+    closeOnClipboardChange = true;
+    OnFilesDropped(Drop({MakeFile(L"甲.txt", "甲的内容"), MakeFile(L"乙.txt", "乙的内容")}));
+    CHECK(!closeOnClipboardChange);
+    CHECK(!IsWindow(w.host));
+    CHECK_EQ(CallsEndingWith("Range.Copy get"), size_t{1});
+    CHECK_EQ(UserClipboardNow(), kUserClipboard);
+  }
+  // While Word's copy waits for the delayed paste.
+  {
+    ImportWindow w;
+    SetStandinMode(L"copy-no-text");
+    REQUIRE(PutUserClipboard(w.host));
+    OnFilesDropped(Drop({MakeFile(L"图文.txt", "图文混排的文档")}));
+    CHECK(UserClipboardNow() != kUserClipboard);  // Word's copy waits for the paste
+    // What the main window's close does before the window goes.
+    EndImportOnClose();
+    DestroyWindow(w.host);
+    CHECK_EQ(UserClipboardNow(), kUserClipboard);
+    RunMessagesFor(300);
+    CHECK_EQ(pasteTicks, 0);
+    CHECK_EQ(UserClipboardNow(), kUserClipboard);
+  }
 }
 
 }  // namespace

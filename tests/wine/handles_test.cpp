@@ -1,10 +1,19 @@
 // The GDI selection guard: what it selects, what it puts back and when, nested
 // guards unwinding in order, and selections that fail or have nothing to select.
+// And the COM objects of the program's own: what QueryInterface answers, the
+// count, and the ComPtr helpers.
 #include <windows.h>
+#include <ole2.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
+#include <utility>
+#include <vector>
 
 #include "check.h"
+#include "platform/ComObject.h"
+#include "platform/ComPointers.h"
 #include "platform/Handles.h"
 
 namespace {
@@ -136,6 +145,80 @@ TEST(NothingToSelectLeavesTheDcAlone) {
                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial"));
   const SelectedObject noDc(nullptr, font.Get());
   CHECK(!noDc);
+}
+
+// --- COM objects of the program's own, and the ComPtr helpers ---
+
+// Two interfaces, the second named with its base; counts its deletes.
+class Probe final : public ComObject<ISequentialStream, WithBases<IPersistStream, IPersist>> {
+ public:
+  explicit Probe(int* deletes) : deletes_(deletes) {}
+  HRESULT STDMETHODCALLTYPE Read(void*, ULONG, ULONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE IsDirty() override { return S_FALSE; }
+  HRESULT STDMETHODCALLTYPE Load(IStream*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Save(IStream*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER*) override { return E_NOTIMPL; }
+
+ private:
+  ~Probe() override { ++*deletes_; }
+  int* deletes_;
+};
+
+const IID* const kProbeAnswers[] = {&IID_IUnknown, &IID_ISequentialStream, &IID_IPersistStream, &IID_IPersist};
+
+TEST(ComObjectAnswersEachListedInterfaceAndTheNamedBases) {
+  int deletes = 0;
+  ComPtr<Probe> probe;
+  probe.Attach(new Probe(&deletes));
+  Probe* p = probe.Get();
+  const void* expected[] = {static_cast<ISequentialStream*>(p), static_cast<ISequentialStream*>(p),
+                            static_cast<IPersistStream*>(p), static_cast<IPersist*>(p)};
+  for (size_t i = 0; i < 4; ++i) {
+    void* out = nullptr;
+    CHECK_EQ(std::make_pair(i, p->QueryInterface(*kProbeAnswers[i], &out)), std::make_pair(i, S_OK));
+    CHECK_EQ(std::make_pair(i, static_cast<const void*>(out)), std::make_pair(i, expected[i]));
+    // COM identity: the same IUnknown whichever interface is asked.
+    CHECK(SameComObject(static_cast<IUnknown*>(out), static_cast<ISequentialStream*>(p)));
+    static_cast<IUnknown*>(out)->Release();
+  }
+  // Not listed: an interface derived from a listed one, and an unrelated one.
+  void* out = p;
+  CHECK_EQ(p->QueryInterface(IID_IStream, &out), E_NOINTERFACE);
+  CHECK(out == nullptr);
+  CHECK(!QueryComPtr<IDispatch>(p));
+  CHECK_EQ(p->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+  const ComPtr<IPersist> persist = QueryComPtr<IPersist>(static_cast<ISequentialStream*>(p));
+  CHECK(persist.Get() == expected[3]);
+  CHECK_EQ(ShareComPtr(p)->References(), ULONG{3});  // probe's, persist's and the shared one
+  CHECK(!ShareComPtr<IPersist>(nullptr));
+  CHECK_EQ(p->References(), ULONG{2});
+  CHECK_EQ(deletes, 0);
+}
+
+// References taken by AddRef or by asking for a random interface and given back
+// in a random order, against a plain count: the object goes exactly at the last.
+TEST(ComObjectCountMatchesAPlainCountOverRandomReferences) {
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    std::mt19937 random(seed);
+    int deletes = 0;
+    auto* probe = new Probe(&deletes);
+    std::vector<IUnknown*> held = {static_cast<ISequentialStream*>(probe)};
+    for (int step = static_cast<int>(random() % 60); step >= 0; --step) {
+      IUnknown* any = held[random() % held.size()];
+      void* out = any;
+      if (random() % 2) any->AddRef(); else any->QueryInterface(*kProbeAnswers[random() % 4], &out);
+      held.push_back(static_cast<IUnknown*>(out));
+      CHECK_EQ(std::make_pair(seed, probe->References()), std::make_pair(seed, static_cast<ULONG>(held.size())));
+    }
+    std::shuffle(held.begin(), held.end(), random);
+    for (; !held.empty(); held.pop_back()) {
+      CHECK_EQ(std::make_pair(seed, deletes), std::make_pair(seed, 0));
+      CHECK_EQ(std::make_pair(seed, held.back()->Release()), std::make_pair(seed, static_cast<ULONG>(held.size() - 1)));
+    }
+    CHECK_EQ(std::make_pair(seed, deletes), std::make_pair(seed, 1));
+  }
 }
 
 }  // namespace

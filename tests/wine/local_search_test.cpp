@@ -29,16 +29,27 @@ namespace {
 
 constexpr UINT kStartSearch = WM_APP + 1;
 constexpr UINT kDestroyBox = WM_APP + 2;
+// A page switch: wParam 1 shows the answer bank (lParam), 0 hides it and shows
+// the control of the other page instead.
+constexpr UINT kSwitchPage = WM_APP + 3;
 
 std::wstring nestedSearchText;
 bool outerSearchRunning = false;
 bool nestedStartedInside = false;
+int switchesDuringSearch = 0;
+HWND otherPageControl = nullptr;
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kStartSearch) {
     nestedStartedInside = outerSearchRunning;
     SetWindowTextW(GetDlgItem(window, 1), nestedSearchText.c_str());
     LocalSearch();
+    return 0;
+  }
+  if (message == kSwitchPage) {
+    if (outerSearchRunning) ++switchesDuringSearch;
+    ShowControl(reinterpret_cast<HWND>(lParam), wParam != 0);
+    ShowControl(otherPageControl, wParam == 0);
     return 0;
   }
   if (message == kDestroyBox) {
@@ -233,6 +244,27 @@ TEST(NavigationWithNothingFoundChangesNothing) {
   CHECK_EQ(w.Selection(), (std::pair<long, long>{3, 4}));
 }
 
+TEST(AfterTheBankIsReplacedNextAndPreviousWaitForANewSearch) {
+  SearchWindow w;
+  w.Fill(L"甲乙答案丙答案", L"答案");
+  LocalSearch();
+  NextOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{2, 4}));
+  // A dropped document replaces the text: the old hits are places in a text that is gone.
+  AnswerBankReplaced();
+  SendMessageW(w.answerBank, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"新的文档，答案在后面：答案"));
+  RichEditBox(w.answerBank).Select(1, 1);
+  NextOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{1, 2}));
+  PreviousOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{1, 2}));
+  // The next search finds its own.
+  LocalSearch();
+  CHECK_EQ(w.Status(), SearchReport(2));
+  NextOccurrence();
+  CHECK_EQ(w.Selection(), (std::pair<long, long>{5, 7}));
+}
+
 TEST(ANewSearchClearsTheOldHighlights) {
   SearchWindow w;
   w.Fill(L"abcabc", L"abc");
@@ -286,6 +318,37 @@ TEST(ASearchStartedInTheMiddleOfAnotherWins) {
   CHECK_EQ(map.substr(0, 10), std::string("...r....r."));
   CHECK_EQ(map.substr(2990), std::string("...r....r."));
   CHECK(map.find("rr") == std::string::npos);  // no red left from "答案"
+}
+
+bool HasVisibleStyle(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+TEST(PagesSwitchedDuringALongSearchShowOnlyTheCurrentPage) {
+  SearchWindow w;
+  // A check box of the settings page, hidden while the bank's page shows.
+  otherPageControl = CreateWindowExW(0, L"BUTTON", L"划屏取词", WS_CHILD | BS_AUTOCHECKBOX, 0, 30, 200, 20, w.host,
+                                     nullptr, nullptr, nullptr);
+  std::wstring bank;
+  for (int i = 0; i < 600; ++i) bank += L"答案abc";
+  w.Fill(bank, L"答案");
+  const LPARAM box = reinterpret_cast<LPARAM>(w.answerBank);
+  // Each sequence of switches is handled at the search's first pause for messages.
+  const struct {
+    std::vector<WPARAM> switches;
+    bool bankShownAfter;
+  } sequences[] = {{{0}, false}, {{1}, true}, {{0, 1}, true}, {{0, 1, 0}, false}, {{}, false}};
+  for (const auto& sequence : sequences) {
+    for (const WPARAM show : sequence.switches) PostMessageW(w.host, kSwitchPage, show, box);
+    switchesDuringSearch = 0;
+    outerSearchRunning = true;
+    LocalSearch();
+    outerSearchRunning = false;
+    REQUIRE_EQ(switchesDuringSearch, static_cast<int>(sequence.switches.size()));
+    CHECK_EQ(w.Status(), SearchReport(600));
+    CHECK_EQ(HasVisibleStyle(w.answerBank), sequence.bankShownAfter);
+    CHECK_EQ(HasVisibleStyle(otherPageControl), !sequence.bankShownAfter);
+  }
+  DestroyWindow(otherPageControl);
+  otherPageControl = nullptr;
 }
 
 TEST(DestroyingTheBoxInTheMiddleOfASearchEndsIt) {

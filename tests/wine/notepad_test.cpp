@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include <cstdio>
+
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "answerbank/notepad/NotepadFile.h"
 #include "app/Globals.h"
 #include "check.h"
+#include "failing_new.h"
 #include "platform/Controls.h"
 #include "platform/Handles.h"
 #include "platform/Text.h"
@@ -36,7 +40,10 @@ struct NotepadWindow {
     SendMessageW(box, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     status = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 300, 20, host, nullptr, nullptr, nullptr);
     GlobalInit();
-    SetNotepadControls({box, status});
+    SetNotepadControls({box, status, [this](const std::string& question) {
+                          questions.push_back(question);
+                          return answer;
+                        }});
   }
   ~NotepadWindow() {
     DestroyWindow(host);
@@ -53,6 +60,10 @@ struct NotepadWindow {
     return {range.cpMin, range.cpMax};
   }
   void SetStatus(const char* text) const { SetWindowTextGbk(status, text); }
+
+  // The questions the notepad asked, and the answer it gets.
+  std::vector<std::string> questions;
+  bool answer = false;
 };
 
 // --- files, read and written directly, not through the code under test ---------
@@ -322,6 +333,163 @@ TEST(AFileThatCannotBeShownAsItIsIsNoSuccess) {
   CHECK_EQ(w.Status(), std::string("读取有误：自第 3 字节起无法原样显示"));
 }
 
+// --- a read that did not show the whole file -------------------------------------------
+
+TEST(SavingAfterAReadThatDidNotShowTheFileAsItIsAsksFirst) {
+  CleanFile clean;
+  NotepadWindow w;
+  // UTF-8 with a byte order mark and a stray byte after 20 bytes of text.
+  const std::string utf8 = "\xEF\xBB\xBF" "ab" u8"第一题" "abcdef" "\xFF" + std::string(32, 'z');
+  REQUIRE(Write(clean.path, utf8));
+  ReadNote();
+  CHECK_EQ(w.Status(), std::string("读取不完整：只显示了前 20 字节，文件共 53 字节"));
+  // "否", the default: nothing is written.
+  SaveNote();
+  REQUIRE_EQ(w.questions.size(), size_t{1});
+  CHECK_EQ(w.questions[0], std::string("读取时只显示了文件的前 20 字节，文件共 53 字节。\n保存会用框里的文字替换整个文件，"
+                                       "后面的 33 字节将会丢失。\n\n仍要保存吗？"));
+  CHECK_EQ(w.Status(), std::string("没有保存，文件保持原样"));
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), utf8);
+  // "是": the box's text is written, and the status says what was.
+  w.answer = true;
+  SaveNote();
+  CHECK_EQ(w.questions.size(), size_t{2});
+  CHECK_EQ(w.Status(), std::string("已保存 20 字节（UTF-8 BOM），替换了原来的 53 字节"));
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), utf8.substr(0, 20));
+  // The file is what the box shows now: the next save asks nothing.
+  SaveNote();
+  CHECK_EQ(w.questions.size(), size_t{2});
+  CHECK_EQ(w.Status(), std::string("保存成功（UTF-8 BOM）"));
+
+  // UTF-16 without a byte order mark, read as GBK up to its first zero byte;
+  // after "新建" a save writes the new text without asking, as always.
+  w.answer = false;
+  REQUIRE(Write(clean.path, Bytes("a\0b\0c\0", 6)));
+  ReadNote();
+  CHECK_EQ(w.Status(), std::string("读取不完整：只显示了前 1 字节，文件共 6 字节"));
+  SaveNote();
+  CHECK_EQ(w.questions.size(), size_t{3});
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), Bytes("a\0b\0c\0", 6));
+  NewNote();
+  w.SetText("新的笔记");
+  SaveNote();
+  CHECK_EQ(w.questions.size(), size_t{3});
+  CHECK_EQ(w.Status(), std::string("保存成功"));
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), std::string("新的笔记"));
+
+  // Bytes that are no characters are asked about too; a read of a whole file
+  // afterwards saves without asking.
+  REQUIRE(Write(clean.path, "ab\x81"));
+  ReadNote();
+  CHECK_EQ(w.Status(), std::string("读取有误：自第 3 字节起无法原样显示"));
+  SaveNote();
+  REQUIRE_EQ(w.questions.size(), size_t{4});
+  CHECK_EQ(w.questions[3], std::string("文件自第 3 字节起无法原样显示（文件共 3 字节）。\n保存会用框里的文字替换整个文件，"
+                                       "这些字节将被改写。\n\n仍要保存吗？"));
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), std::string("ab\x81"));
+  REQUIRE(Write(clean.path, "完整的文件"));
+  ReadNote();
+  CHECK_EQ(w.Status(), std::string("读取成功"));
+  w.SetText("改过的文件");
+  SaveNote();
+  CHECK_EQ(w.questions.size(), size_t{4});
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), std::string("改过的文件"));
+
+  // Where the notepad cannot ask, the answer is no.
+  SetNotepadControls({w.box, w.status, nullptr});
+  REQUIRE(Write(clean.path, utf8));
+  ReadNote();
+  SaveNote();
+  CHECK_EQ(w.Status(), std::string("没有保存，文件保持原样"));
+  CHECK_EQ(Read(clean.path).value_or("(missing)"), utf8);
+}
+
+// --- limits and memory ------------------------------------------------------------------
+
+TEST(AFileBeyondTheLimitsIsNotReadAndTheBoxKeepsItsText) {
+  CleanFile clean;
+  NotepadWindow w;
+  const std::string files[] = {
+      std::string(3000004, 'a'),               // more than a million characters in any encoding
+      std::string(1000001, 'a'),               // a million and one characters of GBK
+      "\xFF\xFE" + std::string(2000002, 'a'),  // a million and one of UTF-16
+  };
+  for (const std::string& file : files) {
+    REQUIRE(Write(clean.path, file));
+    w.SetText("还没保存的答案");
+    ReadNote();
+    CHECK_EQ(w.Status(), std::string("读取失败：文件太大，记事本最多显示 100 万字"));
+    CHECK_EQ(w.Text(), std::string("还没保存的答案"));
+  }
+}
+
+// Each of a handler's larger allocations fails in turn, until one run needs
+// none that fails: every time, the handler ends with a status that says so,
+// the box and the file as that status says, and the program goes on.
+TEST(RunningOutOfMemoryEndsEachHandlerWithItsStatus) {
+  CleanFile clean;
+  std::string text;
+  for (int i = 0; text.size() < 40000; ++i) text += "第" + std::to_string(i) + "题：答案在这一行\r\n";
+  REQUIRE(Write(clean.path, text));
+  NotepadWindow w;
+  constexpr size_t kLarge = 16384;
+  std::vector<std::string> readEnds;
+  for (int k = 0;; ++k) {
+    REQUIRE(k < 40);
+    w.SetText("旧内容");
+    failingnew::FailOne(kLarge, k);
+    ReadNote();
+    if (!failingnew::Disarm()) {
+      CHECK_EQ(w.Status(), std::string("读取成功"));
+      CHECK(w.Text() == text);
+      break;
+    }
+    readEnds.push_back(w.Status());
+    if (w.Status() == "读取失败：内存不足") {
+      CHECK_EQ(w.Text(), std::string("旧内容"));
+      continue;
+    }
+    CHECK_EQ(w.Status(), std::string("读取没有完成：内存不足，框里可能只有文件的一部分"));
+    // The box may hold part of the file: "保存" asks, and "否" keeps the file.
+    const size_t asked = w.questions.size();
+    SaveNote();
+    CHECK_EQ(w.questions.size(), asked + 1);
+    CHECK_EQ(w.Status(), std::string("没有保存，文件保持原样"));
+    CHECK(Read(clean.path).value_or("") == text);
+  }
+  std::printf("  (a read ran out of memory at %u places)\n", static_cast<unsigned>(readEnds.size()));
+  CHECK(std::count(readEnds.begin(), readEnds.end(), "读取失败：内存不足") > 0);
+  CHECK(std::count(readEnds.begin(), readEnds.end(), "读取没有完成：内存不足，框里可能只有文件的一部分") > 0);
+
+  const std::string edited = "改过的" + text;
+  w.SetText(edited);
+  for (int k = 0;; ++k) {
+    REQUIRE(k < 40);
+    failingnew::FailOne(kLarge, k);
+    SaveNote();
+    if (!failingnew::Disarm()) {
+      CHECK_EQ(w.Status(), std::string("保存成功"));
+      CHECK(Read(clean.path).value_or("") == edited);
+      break;
+    }
+    CHECK_EQ(w.Status(), std::string("保存失败：内存不足，文件没有改动"));
+    CHECK(Read(clean.path).value_or("") == text);
+    CHECK_EQ(Leftovers(), (std::vector<std::wstring>{L"我的文件.txt"}));
+  }
+
+  for (int k = 0;; ++k) {
+    REQUIRE(k < 40);
+    failingnew::FailOne(kLarge, k);
+    FormatNote();
+    if (!failingnew::Disarm()) {
+      CHECK_EQ(w.Status(), std::string("文字格式化成功"));
+      break;
+    }
+    CHECK_EQ(w.Status(), std::string("格式化没有完成：内存不足"));
+    CHECK(w.Text() == edited);
+  }
+}
+
 // --- one fill at a time -------------------------------------------------------------------
 
 // A second click while "读取" still fills the box: the window below runs it
@@ -409,6 +577,46 @@ TEST(SaveDuringALongReadKeepsTheFileWhole) {
   CHECK(Read(file.clean.path).value_or("") == file.text);
   CHECK(file.w.Text() == file.text);
   CHECK_EQ(file.w.Status(), std::string("读取成功"));
+}
+
+// A check box of another page, shown when the notepad's page is left.
+HWND otherPageControl = nullptr;
+
+bool HasVisibleStyle(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void ShowNotepadPage(bool shown) {
+  ShowControl(pendingClick.box, shown);
+  ShowControl(otherPageControl, !shown);
+}
+void LeavePage() { ShowNotepadPage(false); }
+void ComeBack() { ShowNotepadPage(true); }
+void LeaveAndComeBack() {
+  LeavePage();
+  ComeBack();
+}
+
+TEST(PagesSwitchedDuringALongReadShowOnlyTheCurrentPage) {
+  CleanFile clean;
+  const std::string text = LongText();
+  REQUIRE(Write(clean.path, text));
+  // The box's length: a CR LF is one position.
+  const std::wstring wide = GbkToWide(text);
+  const long full = static_cast<long>(wide.size()) - static_cast<long>(std::count(wide.begin(), wide.end(), L'\n'));
+  const struct {
+    void (*switches)();
+    bool boxShownAfter;
+  } sequences[] = {{LeavePage, false}, {ComeBack, true}, {LeaveAndComeBack, true}};
+  for (const auto& sequence : sequences) {
+    // Each time an empty box: taking the long text out again is slow under Wine.
+    NotepadWindow w;
+    otherPageControl = CreateWindowExW(0, L"BUTTON", L"划屏取词", WS_CHILD | BS_AUTOCHECKBOX, 0, 30, 200, 20, w.host,
+                                       nullptr, nullptr, nullptr);
+    REQUIRE(ClickTwice(w, ReadNote, sequence.switches, full));
+    CHECK(w.Text() == text);
+    CHECK_EQ(HasVisibleStyle(w.box), sequence.boxShownAfter);
+    CHECK_EQ(HasVisibleStyle(otherPageControl), !sequence.boxShownAfter);
+  }
+  otherPageControl = nullptr;
 }
 
 // --- save ----------------------------------------------------------------------------------

@@ -1,13 +1,20 @@
 // Which drags start a screen word capture, driven by real mouse input through
 // the system-wide hook: a drag over text in a window's client area copies it;
 // a drag that starts on a title bar or a scroll bar, or any drag in a console
-// window, captures nothing and sends no copy keys.
+// window, captures nothing and sends no copy keys. The clipboard is the
+// user's again before the text is handed on; a capture waits for another
+// borrower of the clipboard or, past its patience, copies nothing; and the
+// hook answers at once while the GUI thread is busy.
 #include <windows.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "check.h"
+#include "clipboard_support.h"
+#include "platform/ClipboardLoan.h"
 #include "platform/Handles.h"
 #include "test_window.h"
 #include "websearch/CaptureTarget.h"
@@ -85,6 +92,8 @@ constexpr wchar_t kQuestion[] = L"capture this question";
 
 struct Scene {
   std::string captured;
+  // The clipboard's text when the captured text was handed on.
+  std::string clipboardWhenHandedOn;
   // A window with a title bar and a scroll bar, its client area a text box.
   OwnedWindow textWindow{MakeTestWindow(L"CaptureTestText", 0, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_VISIBLE, 60, 60,
                                         420, 260)};
@@ -95,8 +104,12 @@ struct Scene {
   ScreenCapture capture;
 
   Scene()
-      : capture(textWindow.Get(), CaptureCallbacks{[] { return true; },
-                                                   [this](const std::string& text) { captured = text; }, nullptr}) {
+      : capture(CaptureCallbacks{[this](const std::string& text) {
+                                   captured = text;
+                                   clipboardWhenHandedOn = ReadClipboardTextGbk(nullptr);
+                                 },
+                                 nullptr}) {
+    capture.SetWanted(true);
     SetScrollRange(textWindow.Get(), SB_VERT, 0, 100, TRUE);
     RECT client{};
     GetClientRect(textWindow.Get(), &client);
@@ -155,6 +168,128 @@ TEST(OnlyADragOverTextCaptures) {
   // Over the text again: still captures.
   CHECK_EQ(scene.DragAndSee(scene.ClientPoint(scene.edit, 2, 8), scene.ClientPoint(scene.edit, 300, 8)),
            (std::pair<int, std::string>{1, "capture this question"}));
+}
+
+// Another part of the program borrowing the clipboard (an import) from
+// another thread for `holdMs`; the constructor returns once it holds it.
+class OtherBorrower {
+ public:
+  explicit OtherBorrower(DWORD holdMs) : holdMs_(holdMs), held_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    thread_.Reset(CreateThread(nullptr, 0, &OtherBorrower::Run, this, 0, nullptr));
+    WaitForSingleObject(held_.Get(), 5000);
+  }
+  ~OtherBorrower() {
+    const HANDLE handle = thread_.Get();
+    while (MsgWaitForMultipleObjects(1, &handle, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) Pump();
+  }
+
+ private:
+  static DWORD WINAPI Run(void* self) {
+    auto* b = static_cast<OtherBorrower*>(self);
+    const ClipboardLoan loan = ClipboardLoan::Borrow(0);
+    SetEvent(b->held_.Get());
+    Sleep(b->holdMs_);
+    return 0;
+  }
+  DWORD holdMs_;
+  KernelHandle held_;
+  KernelHandle thread_;
+};
+
+TEST(TheClipboardIsBackBeforeTheTextIsHandedOnAndBorrowersTakeTurns) {
+  Scene scene;
+  REQUIRE(scene.edit != nullptr);
+  const POINT from = scene.ClientPoint(scene.edit, 2, 8);
+  const POINT to = scene.ClientPoint(scene.edit, 300, 8);
+  const std::pair<int, std::string> copiedTheQuestion{1, "capture this question"};
+  const std::pair<int, std::string> copiedNothing{0, ""};
+  REQUIRE(WriteClipboardTextGbk(scene.textWindow.Get(), "用户的剪贴板"));
+
+  // Handed on with the user's clipboard already back.
+  CHECK_EQ(scene.DragAndSee(from, to), copiedTheQuestion);
+  CHECK_EQ(scene.clipboardWhenHandedOn, std::string("用户的剪贴板"));
+  CHECK_EQ(ReadClipboardTextGbk(nullptr), std::string("用户的剪贴板"));
+
+  // An import holding the clipboard past the capture's patience: no copy at
+  // all, and the clipboard as it was.
+  {
+    OtherBorrower import(kClipboardPatienceMs + 1500);
+    CHECK_EQ(scene.DragAndSee(from, to), copiedNothing);
+  }
+  CHECK_EQ(ReadClipboardTextGbk(nullptr), std::string("用户的剪贴板"));
+
+  // Holding it for a moment only: the capture waits its turn, then copies.
+  {
+    OtherBorrower import(300);
+    CHECK_EQ(scene.DragAndSee(from, to), copiedTheQuestion);
+  }
+  CHECK_EQ(scene.clipboardWhenHandedOn, std::string("用户的剪贴板"));
+  CHECK_EQ(ReadClipboardTextGbk(nullptr), std::string("用户的剪贴板"));
+
+  // A format too large to keep in memory: putting the clipboard back would
+  // lose it, so nothing is copied, and the format is still there after.
+  const UINT huge = RegisterClipboardFormatW(L"Tavrel Test Huge");
+  {
+    std::vector<char> bytes((std::size_t{70} << 20), 'h');
+    ClipboardOpening clipboard(scene.textWindow.Get());
+    REQUIRE(clipboard.IsOpen());
+    EmptyClipboard();
+    const std::wstring text = L"用户的大图";
+    REQUIRE(PutClipboardBytes(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
+    REQUIRE(PutClipboardBytes(huge, bytes.data(), bytes.size()));
+  }
+  CHECK_EQ(scene.DragAndSee(from, to), copiedNothing);
+  CHECK_EQ(ReadClipboardTextGbk(nullptr), std::string("用户的大图"));
+  CHECK(IsClipboardFormatAvailable(huge));
+  // Not left for the tests after this one.
+  WriteClipboardTextGbk(scene.textWindow.Get(), "");
+}
+
+// Mouse moves as a user makes them, each timed from the call to its return:
+// the input goes on only once every low-level hook has answered.
+struct HookTimer {
+  double longestMs = 0;
+  int moves = 0;
+  static DWORD WINAPI Run(void* self) {
+    auto* t = static_cast<HookTimer*>(self);
+    LARGE_INTEGER frequency, before, after;
+    QueryPerformanceFrequency(&frequency);
+    for (int i = 0; i < 12; ++i) {
+      INPUT input{};
+      input.type = INPUT_MOUSE;
+      input.mi.dx = 20 + 3 * i;
+      input.mi.dy = 20;
+      input.mi.dwFlags = MOUSEEVENTF_MOVE;
+      QueryPerformanceCounter(&before);
+      SendInput(1, &input, sizeof input);
+      QueryPerformanceCounter(&after);
+      const double ms = 1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) /
+                        static_cast<double>(frequency.QuadPart);
+      if (ms > t->longestMs) t->longestMs = ms;
+      ++t->moves;
+      Sleep(100);
+    }
+    return 0;
+  }
+};
+
+TEST(TheHookAnswersWhileTheGuiThreadIsBlocked) {
+  ScreenCapture capture(CaptureCallbacks{});
+  REQUIRE(capture.Start());
+  PumpFor(100, 5);
+  HookTimer timer;
+  KernelHandle thread(CreateThread(nullptr, 0, &HookTimer::Run, &timer, 0, nullptr));
+  REQUIRE(static_cast<bool>(thread));
+  // The GUI thread busy as with a first search on a large bank: no message
+  // is processed for two seconds.
+  Sleep(2000);
+  const HANDLE handle = thread.Get();
+  while (MsgWaitForMultipleObjects(1, &handle, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) Pump();
+  std::printf("    %d mouse moves while the GUI thread was blocked for 2 s: the hook answered each within %.1f ms\n",
+              timer.moves, timer.longestMs);
+  CHECK_EQ(timer.moves, 12);
+  CHECK(timer.longestMs < 1000);
+  capture.Stop();
 }
 
 TEST(ConsolesAreKnownByTheirOwnClassOrTheirTopLevelWindowsClass) {

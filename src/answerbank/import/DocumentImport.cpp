@@ -9,13 +9,15 @@
 #include "answerbank/import/DocumentReader.h"
 #include "answerbank/import/ImportReport.h"
 #include "answerbank/import/WordImport.h"
-#include "platform/Clipboard.h"
+#include "platform/ClipboardLoan.h"
 #include "platform/Controls.h"
 #include "platform/MessagePump.h"
 #include "platform/NewestRequest.h"
+#include "platform/NoMemory.h"
 #include "platform/Text.h"
 
 const char* const kImportWaitingText = "正在载入拖入的文档，请稍后……";
+const char* const kImportNoMemoryText = "载入失败：内存不足";
 
 namespace {
 
@@ -23,9 +25,9 @@ DocumentImportControls importControls;
 
 // A single file the word processor copied as something without text: the
 // delayed paste takes the clipboard as it is, and only after it is the user's
-// clipboard put back.
+// clipboard put back. The loan is held till then.
 struct PendingPaste {
-  ClipboardSnapshot userClipboard;
+  ClipboardLoan userClipboard;
   std::wstring keptBank;
   FileFailure failure;  // reported if the paste gives nothing either
 };
@@ -40,7 +42,8 @@ struct ImportQueue {
 
 ImportQueue queue;
 
-HWND ClipboardOwner(HWND box) { return GetAncestor(box, GA_ROOT); }
+// How long an import waits for a screen word capture to give the clipboard back.
+constexpr DWORD kLoanWaitMs = 3000;
 
 void ShowStatus(const std::string& text) {
   if (importControls.statusLabel) SetWindowTextGbk(importControls.statusLabel, text);
@@ -53,21 +56,29 @@ struct FileReading {
   std::wstring text;
   FileFailure failure;
   bool copiedWithoutText = false;
+  // Held on only for a copy without text, which the delayed paste takes.
+  ClipboardLoan userClipboard;
 };
 
 // Word first; the program's own reader when Word is missing or cannot open the
-// file. `wordAllowed` is false when the user's clipboard could not be saved:
-// Word's copy would then lose it for good.
-FileReading ReadOneFile(const std::wstring& path, bool wordAllowed, HWND clipboardOwner) {
+// file. The clipboard is borrowed for each file and given back after it, so a
+// copy the user makes between two files stays theirs. Word is not used when
+// the user's clipboard could not be saved whole: its copy would lose it.
+FileReading ReadOneFile(const std::wstring& path, const std::function<bool()>& keepGoing) {
   FileReading r;
   r.failure.fileName = WideToGbk(FileNameOf(path));
-  const WordCopyResult word = wordAllowed ? ImportWordDocument(path, clipboardOwner) : WordCopyResult{};
+  ClipboardLoan loan = ClipboardLoan::Borrow(kLoanWaitMs);
+  const bool wordAllowed = loan.Usable();
+  WordStepOptions options;
+  options.goOn = keepGoing;
+  const WordCopyResult word = wordAllowed ? ImportWordDocument(path, loan, options) : WordCopyResult{};
   if (word.opened) {
     if (!word.copied) {
       r.failure.failure = ImportFailure::kWordCopiedNothing;
     } else if (word.text.empty()) {
       r.failure.failure = ImportFailure::kWordCopiedNoText;
       r.copiedWithoutText = true;
+      r.userClipboard = std::move(loan);
     } else if (word.text.size() > kMaxDocumentTextUnits) {
       r.failure.failure = ImportFailure::kTooLarge;
     } else {
@@ -76,6 +87,7 @@ FileReading ReadOneFile(const std::wstring& path, bool wordAllowed, HWND clipboa
     }
     return r;
   }
+  loan.GiveBack();
   DocumentReadResult read = ReadDocumentFile(path);
   if (read.outcome == DocumentReadOutcome::kLoaded) {
     r.loaded = true;
@@ -92,28 +104,29 @@ struct DropReading {
   std::wstring text;  // the texts of the files that loaded, joined
   std::vector<FileFailure> failures;
   std::optional<FileFailure> pasteLater;  // one file, copied without text
+  ClipboardLoan pasteLaterClipboard;       // and the loan its paste ends
   bool stopped = false;
 };
 
-DropReading ReadDrop(const std::vector<std::wstring>& files, bool wordAllowed, HWND clipboardOwner,
-                     const std::function<bool()>& keepGoing) {
+DropReading ReadDrop(const std::vector<std::wstring>& files, const std::function<bool()>& keepGoing) {
   DropReading d;
   for (size_t i = 0; i < files.size(); ++i) {
     if (i > 0 && !keepGoing()) {
       d.stopped = true;
       break;
     }
-    FileReading r = ReadOneFile(files[i], wordAllowed, clipboardOwner);
+    FileReading r = ReadOneFile(files[i], keepGoing);
     if (!r.loaded) {
       if (r.copiedWithoutText && files.size() == 1) {
         d.pasteLater = r.failure;
+        d.pasteLaterClipboard = std::move(r.userClipboard);
       } else {
         d.failures.push_back(r.failure);
       }
       continue;
     }
     // Each file was checked alone; together they may still be too much.
-    if (d.text.size() + 4 + r.text.size() > kMaxDocumentTextUnits) {
+    if (JoinedDocumentLength(d.text, r.text) > kMaxDocumentTextUnits) {
       d.failures.push_back({r.failure.fileName, ImportFailure::kDropTooLarge});
       continue;
     }
@@ -143,7 +156,8 @@ std::optional<std::wstring> EndPendingPaste(bool paste) {
   std::optional<std::wstring> kept;
   if (IsWindow(c.answerBank)) {
     RichEditBox box(c.answerBank);
-    if (paste && box.IsEmpty()) {
+    // A copy the user made meanwhile is theirs: neither pasted nor replaced.
+    if (paste && box.IsEmpty() && pending.userClipboard.HoldsOwnCopy()) {
       box.Focus();
       box.Paste();
       // The pasted content keeps its own format.
@@ -153,11 +167,14 @@ std::optional<std::wstring> EndPendingPaste(bool paste) {
       } else {
         ShowStatus(c.idleStatus);
       }
+    } else if (paste && box.IsEmpty()) {
+      PutBackBank(c.answerBank, pending.keptBank);
+      ShowStatus(ImportFailureReport({pending.failure}, kMaxDocumentTextUnits));
     } else if (!paste && box.IsEmpty()) {
       kept = std::move(pending.keptBank);
     }
   }
-  pending.userClipboard.Restore(ClipboardOwner(c.answerBank));
+  pending.userClipboard.GiveBack();
   return kept;
 }
 
@@ -186,17 +203,16 @@ void RunImport(const DroppedPaths& drop, NewestRequest::Ticket ticket, std::opti
   // The waiting text shows while the files are read.
   RedrawWindow(GetAncestor(window, GA_ROOT), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 
-  const HWND clipboardOwner = ClipboardOwner(window);
-  const ClipboardSnapshot userClipboard = ClipboardSnapshot::Take(clipboardOwner);
-  DropReading reading = ReadDrop(drop.files, userClipboard.Taken(), clipboardOwner, keepGoing);
+  DropReading reading = ReadDrop(drop.files, keepGoing);
   if (reading.pasteLater && !reading.stopped && current()) {
     box.SetContent("");
-    queue.pendingPaste = PendingPaste{userClipboard, std::move(*keptBank), *reading.pasteLater};
+    queue.pendingPaste = PendingPaste{std::move(reading.pasteLaterClipboard), std::move(*keptBank),
+                                      *reading.pasteLater};
     keptBank.reset();
     c.setPasteTimer(kDelayedPasteMs);
     return;
   }
-  userClipboard.Restore(clipboardOwner);
+  reading.pasteLaterClipboard.GiveBack();
   if (reading.stopped || !current()) return;
 
   const bool nothingLoaded = reading.text.empty();
@@ -206,14 +222,30 @@ void RunImport(const DroppedPaths& drop, NewestRequest::Ticket ticket, std::opti
   ShowStatus(reading.failures.empty() ? c.idleStatus : ImportFailureReport(reading.failures, kMaxDocumentTextUnits));
 }
 
+// Memory running out in the middle of a drop (a text the box cannot take, say)
+// ends that drop, not the queue: the bank from before it goes back, the status
+// line says why, and later drops still come in.
+void EndDropWithoutMemory(std::optional<std::wstring>& keptBank) {
+  queue.next.reset();
+  queue.pendingPaste.reset();  // its loan gives the user's clipboard back
+  const HWND box = importControls.answerBank;
+  if (keptBank && IsWindow(box)) RunOrOnNoMemory([&] { PutBackBank(box, *keptBank); }, [] {});
+  keptBank.reset();
+  ShowStatus(kImportNoMemoryText);
+}
+
 void RunQueuedImports() {
   queue.running = true;
   std::optional<std::wstring> keptBank;
-  while (queue.next && IsWindow(importControls.answerBank) && !QuitRequested()) {
-    const DroppedPaths drop = std::move(*queue.next);
-    queue.next.reset();
-    RunImport(drop, queue.drops.Begin(), keptBank);
-  }
+  RunOrOnNoMemory(
+      [&] {
+        while (queue.next && IsWindow(importControls.answerBank) && !QuitRequested()) {
+          const DroppedPaths drop = std::move(*queue.next);
+          queue.next.reset();
+          RunImport(drop, queue.drops.Begin(), keptBank);
+        }
+      },
+      [&] { EndDropWithoutMemory(keptBank); });
   queue.next.reset();
   queue.running = false;
 }
@@ -231,11 +263,20 @@ void OnFilesDropped(const DroppedPaths& paths) {
   RunQueuedImports();
 }
 
+void EndImportOnClose() {
+  if (importControls.setPasteTimer) importControls.setPasteTimer(0);
+  if (!queue.pendingPaste) return;
+  // The box is going: only the user's clipboard matters now.
+  queue.pendingPaste->userClipboard.GiveBack();
+  queue.pendingPaste.reset();
+}
+
 void DelayedPaste() {
   if (importControls.setPasteTimer) importControls.setPasteTimer(0);
   if (!queue.pendingPaste || queue.running) return;
   queue.running = true;
-  EndPendingPaste(true);
+  std::optional<std::wstring> keptBank;
+  RunOrOnNoMemory([] { EndPendingPaste(true); }, [&] { EndDropWithoutMemory(keptBank); });
   queue.running = false;
   if (queue.next) RunQueuedImports();
 }

@@ -31,12 +31,15 @@ struct DocumentImportControls {
   std::string idleStatus = std::string();
   // Called when a drop begins to replace the bank's text, so that what was
   // found in the old text is not used on the new one.
-  std::function<void()> bankReplaced;
+  std::function<void()> bankReplaced = nullptr;
 };
 
 void SetDocumentImportControls(const DocumentImportControls& controls);
 
 extern const char* const kImportWaitingText;
+// The status line after a drop that ran out of memory; the bank from before it
+// is put back where it can be.
+extern const char* const kImportNoMemoryText;
 constexpr int kDelayedPasteMs = 100;
 
 // The file-drop handler. The files are imported one after the other, in the
@@ -44,6 +47,10 @@ constexpr int kDelayedPasteMs = 100;
 // One import runs at a time: it processes messages, and a drop arriving
 // meanwhile stops it at its next step and is imported after it.
 void OnFilesDropped(const DroppedPaths& paths);
+
+// When the window closes: a delayed paste still waiting is given up and the
+// user's clipboard put back at once.
+void EndImportOnClose();
 
 // The tick of the delayed-paste timer, armed only after the word processor
 // copied a single file as something without text: the box, still empty,

@@ -5,10 +5,23 @@ std::wstring FileNameOf(std::wstring_view path) {
   return std::wstring(separator == std::wstring_view::npos ? path : path.substr(separator + 1));
 }
 
+namespace {
+
+// What goes between the texts joined so far and the next one: nothing before
+// the first.
+std::wstring_view SeparatorAfter(std::wstring_view joined) {
+  if (joined.empty()) return {};
+  const bool endsWithLine = joined.size() >= 2 && joined.substr(joined.size() - 2) == L"\r\n";
+  return endsWithLine ? L"\r\n" : L"\r\n\r\n";
+}
+
+}  // namespace
+
 void AppendDocumentText(std::wstring& joined, std::wstring_view next) {
-  if (!joined.empty()) {
-    const bool endsWithLine = joined.size() >= 2 && joined.compare(joined.size() - 2, 2, L"\r\n") == 0;
-    joined += endsWithLine ? L"\r\n" : L"\r\n\r\n";
-  }
+  joined += SeparatorAfter(joined);
   joined += next;
+}
+
+size_t JoinedDocumentLength(std::wstring_view joined, std::wstring_view next) {
+  return joined.size() + SeparatorAfter(joined).size() + next.size();
 }

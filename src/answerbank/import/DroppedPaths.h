@@ -17,3 +17,7 @@ std::wstring FileNameOf(std::wstring_view path);
 // Appends the text of the next file of a drop: texts are joined with one
 // empty line between them, the line end of the earlier text not counted.
 void AppendDocumentText(std::wstring& joined, std::wstring_view next);
+
+// The length `joined` has after AppendDocumentText(joined, next): what a
+// drop's limit is checked against before the texts are joined.
+size_t JoinedDocumentLength(std::wstring_view joined, std::wstring_view next);

@@ -1,6 +1,7 @@
 #include "answerbank/notepad/Notepad.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "answerbank/RichEditBox.h"
@@ -11,6 +12,7 @@
 #include "platform/Handles.h"
 #include "platform/MessagePump.h"
 #include "platform/NewestRequest.h"
+#include "platform/NoMemory.h"
 #include "platform/Text.h"
 #include "platform/WholeFile.h"
 
@@ -30,10 +32,16 @@ bool filling = false;
 // "格式化" clicked while a read filled the box: formats once the box is full.
 bool formatWhenFilled = false;
 
+// Set while the box holds a read that did not show its file as it is: "保存"
+// would write the box's text over the whole file, so it asks first. A read
+// that shows the file whole, a save and "新建" clear it.
+std::optional<NoteReadCheck> partialRead;
+// Counts the reads and "新建"s that began: the answer to "保存"'s question is
+// about the box as it was when asked.
+unsigned boxChanges = 0;
+
 // The largest piece one WriteFile moves.
 constexpr DWORD kChunkBytes = 1u << 30;
-// "读取" reads no file beyond this.
-constexpr uint64_t kLargestNoteFileBytes = 0x7FFFFFFF;
 
 uint32_t LastError() {
   const DWORD error = GetLastError();
@@ -81,6 +89,9 @@ class DiskFileOps : public SaveFileOps {
 
 void ShowStatus(const std::string& text) { SetWindowTextGbk(notepadControls.statusLabel, text); }
 
+// For the status after memory ran out: a literal, set as it is.
+void ShowStatusAsIs(const wchar_t* text) { SetWindowTextW(notepadControls.statusLabel, text); }
+
 GbkCodec SystemGbk() {
   GbkCodec codec;
   codec.decode = [](std::string_view gbk) { return AsUtf16(GbkToWide(gbk)); };
@@ -90,6 +101,107 @@ GbkCodec SystemGbk() {
 
 std::u16string BoxText() { return AsUtf16(RichEditBox(notepadControls.box).WideContent()); }
 
+// The bodies of the handlers; each handler below ends them where memory runs out.
+
+void EmptyBox() {
+  turns.StopAll();
+  filling = false;
+  formatWhenFilled = false;
+  ++boxChanges;
+  RichEditBox(notepadControls.box).SetContent("");
+  partialRead.reset();
+  ShowStatus(kNewNoteDone);
+}
+
+// `mine` is set once the read has the box; `fileBytes` once the file is read.
+void FillBoxFromFile(std::optional<NewestRequest::Ticket>& mine, size_t& fileBytes) {
+  const FileBytes file = ReadWholeFile(NotepadFilePath(), FileSharing::kDenyWriters, kMaxNoteFileBytes);
+  // A file that cannot be read leaves the user's text alone.
+  if (file.error != 0) {
+    ShowStatus(file.error == ERROR_FILE_TOO_LARGE ? std::string(kNoteTooLarge) : ReadFailureText(file.error));
+    return;
+  }
+  fileBytes = file.bytes.size();
+  const GbkCodec gbk = SystemGbk();
+  const NoteReading reading = ReadNoteBytes(file.bytes, gbk);
+  if (!NoteTextFits(reading.text.size())) {
+    ShowStatus(kNoteTooLarge);
+    return;
+  }
+  mine = turns.Begin();
+  ++boxChanges;
+  filling = true;
+  ThrottledPump pump;
+  const HWND box = notepadControls.box;
+  const NewestRequest::Ticket ticket = *mine;
+  const bool filled = RichEditBox(box).SetContentInPieces(
+      AsWide(reading.text), [&] { return pump.Tick() && IsWindow(box) && turns.IsNewest(ticket); });
+  // A newer operation has the box now, and the status line is its own.
+  if (!turns.IsNewest(ticket)) return;
+  filling = false;
+  if (!filled) return;
+  fileFormat = reading.format;
+  // What the box holds, not only what the file said: the status is a success
+  // only when saving it would give back the same bytes.
+  const NoteReadCheck check = CheckNoteRead(file.bytes, reading, BoxText(), gbk);
+  partialRead = check.exact ? std::nullopt : std::optional<NoteReadCheck>(check);
+  ShowStatus(ReadNoteStatus(check, reading.format));
+  if (formatWhenFilled) {
+    formatWhenFilled = false;
+    FormatNote();
+  }
+}
+
+// The box's text over the whole file, without asking.
+void WriteBox(const std::optional<NoteReadCheck>& overPartialRead) {
+  const NoteSaving saving = SaveNoteBytes(BoxText(), fileFormat, SystemGbk());
+  // Worded before the file is touched: once it is written, nothing more needs memory.
+  const std::wstring done =
+      GbkToWide(overPartialRead ? OverwriteStatus(*overPartialRead, saving) : SaveNoteStatus(saving));
+  const uint32_t error = SaveWholeFile(NotepadFilePath(), saving.bytes);
+  if (error != 0) {
+    ShowStatus(SaveFailureText(error));
+    return;
+  }
+  fileFormat = saving.format;
+  partialRead.reset();
+  ShowStatusAsIs(done.c_str());
+}
+
+void SaveBox() {
+  // Saving part of the file would cut the rest of it off.
+  if (filling) {
+    ShowStatus(kSaveWhileReading);
+    return;
+  }
+  const std::optional<NoteReadCheck> overPartialRead = partialRead;
+  if (overPartialRead) {
+    const unsigned asked = boxChanges;
+    const bool yes = notepadControls.confirm && notepadControls.confirm(OverwriteQuestion(*overPartialRead));
+    if (!IsWindow(notepadControls.box)) return;
+    if (filling) {
+      ShowStatus(kSaveWhileReading);
+      return;
+    }
+    // A "yes" given while another text came into the box was not about that text.
+    if (!yes || asked != boxChanges) {
+      ShowStatus(kOverwriteDeclined);
+      return;
+    }
+  }
+  WriteBox(overPartialRead);
+}
+
+void FormatBox() {
+  if (filling) {
+    formatWhenFilled = true;
+    return;
+  }
+  const NewestRequest::Ticket mine = turns.Begin();
+  if (!FormatWholeBox(notepadControls.box, [mine] { return turns.IsNewest(mine); })) return;
+  ShowStatus(kFormatNoteDone);
+}
+
 }  // namespace
 
 void SetNotepadControls(const NotepadControls& controls) {
@@ -98,6 +210,7 @@ void SetNotepadControls(const NotepadControls& controls) {
   turns.StopAll();
   filling = false;
   formatWhenFilled = false;
+  partialRead.reset();
 }
 
 std::wstring NotepadFilePath() {
@@ -119,64 +232,35 @@ uint32_t SaveWholeFile(const std::wstring& path, const std::string& bytes) {
 }
 
 void NewNote() {
-  turns.StopAll();
-  filling = false;
-  formatWhenFilled = false;
-  RichEditBox(notepadControls.box).SetContent("");
-  ShowStatus(kNewNoteDone);
+  RunOrOnNoMemory(EmptyBox, [] { ShowStatusAsIs(L"新建失败：内存不足"); });
 }
 
 void ReadNote() {
-  const FileBytes file = ReadWholeFile(NotepadFilePath(), FileSharing::kDenyWriters, kLargestNoteFileBytes);
-  // A file that cannot be read leaves the user's text alone.
-  if (file.error != 0) {
-    ShowStatus(ReadFailureText(file.error));
-    return;
-  }
-  const GbkCodec gbk = SystemGbk();
-  const NoteReading reading = ReadNoteBytes(file.bytes, gbk);
-  const NewestRequest::Ticket mine = turns.Begin();
-  filling = true;
-  ThrottledPump pump;
-  const HWND box = notepadControls.box;
-  const bool filled = RichEditBox(box).SetContentInPieces(
-      AsWide(reading.text), [&] { return pump.Tick() && IsWindow(box) && turns.IsNewest(mine); });
-  // A newer operation has the box now, and the status line is its own.
-  if (!turns.IsNewest(mine)) return;
-  filling = false;
-  if (!filled) return;
-  fileFormat = reading.format;
-  // What the box holds, not only what the file said: the status is a success
-  // only when saving it would give back the same bytes.
-  ShowStatus(ReadNoteStatus(file.bytes, reading, BoxText(), gbk));
-  if (formatWhenFilled) {
-    formatWhenFilled = false;
-    FormatNote();
-  }
+  std::optional<NewestRequest::Ticket> mine;
+  size_t fileBytes = 0;
+  RunOrOnNoMemory([&] { FillBoxFromFile(mine, fileBytes); },
+                  [&] {
+                    if (!mine) {
+                      ShowStatusAsIs(L"读取失败：内存不足");  // the box is as it was
+                      return;
+                    }
+                    // A newer operation has the box, and says how it went.
+                    if (!turns.IsNewest(*mine)) return;
+                    filling = false;
+                    formatWhenFilled = false;
+                    NoteReadCheck unfinished;
+                    unfinished.fileBytes = fileBytes;
+                    unfinished.unfinished = true;
+                    partialRead = unfinished;
+                    ShowStatusAsIs(L"读取没有完成：内存不足，框里可能只有文件的一部分");
+                  });
 }
 
 void SaveNote() {
-  // Saving part of the file would cut the rest of it off.
-  if (filling) {
-    ShowStatus(kSaveWhileReading);
-    return;
-  }
-  const NoteSaving saving = SaveNoteBytes(BoxText(), fileFormat, SystemGbk());
-  const uint32_t error = SaveWholeFile(NotepadFilePath(), saving.bytes);
-  if (error != 0) {
-    ShowStatus(SaveFailureText(error));
-    return;
-  }
-  fileFormat = saving.format;
-  ShowStatus(SaveNoteStatus(saving));
+  // The file is replaced only once its new bytes are complete: it is as it was.
+  RunOrOnNoMemory(SaveBox, [] { ShowStatusAsIs(L"保存失败：内存不足，文件没有改动"); });
 }
 
 void FormatNote() {
-  if (filling) {
-    formatWhenFilled = true;
-    return;
-  }
-  const NewestRequest::Ticket mine = turns.Begin();
-  if (!FormatWholeBox(notepadControls.box, [mine] { return turns.IsNewest(mine); })) return;
-  ShowStatus(kFormatNoteDone);
+  RunOrOnNoMemory(FormatBox, [] { ShowStatusAsIs(L"格式化没有完成：内存不足"); });
 }

@@ -6,6 +6,7 @@
 #include "platform/Utf16.h"
 
 const char* const kSaveWhileReading = "读取尚未完成，没有保存";
+const char* const kOverwriteDeclined = "没有保存，文件保持原样";
 
 namespace {
 
@@ -132,19 +133,57 @@ NoteSaving SaveNoteBytes(std::u16string_view boxText, const NoteFileFormat& form
   return saving;
 }
 
-std::string ReadNoteStatus(std::string_view fileBytes, const NoteReading& reading, std::u16string_view shown,
-                           const GbkCodec& gbk) {
+NoteReadCheck CheckNoteRead(std::string_view fileBytes, const NoteReading& reading, std::u16string_view shown,
+                            const GbkCodec& gbk) {
   size_t missing = 0, lost = 0;
   const std::string again = Encode(WithLineEnds(shown, reading.format.lineEnd), reading.format, gbk, missing, lost);
-  if (again == fileBytes) return Success(kReadNoteDone, reading.format);
-  const size_t same = static_cast<size_t>(
+  NoteReadCheck check;
+  check.fileBytes = fileBytes.size();
+  check.exact = again == fileBytes;
+  check.sameBytes = static_cast<size_t>(
       std::mismatch(again.begin(), again.begin() + std::min(again.size(), fileBytes.size()), fileBytes.begin()).first -
       again.begin());
-  if (reading.bytesUsed < fileBytes.size()) {
-    return "读取不完整：只显示了前 " + std::to_string(same) + " 字节，文件共 " + std::to_string(fileBytes.size()) +
-           " 字节";
+  check.cut = reading.bytesUsed < fileBytes.size();
+  return check;
+}
+
+std::string ReadNoteStatus(const NoteReadCheck& check, const NoteFileFormat& format) {
+  if (check.exact) return Success(kReadNoteDone, format);
+  if (check.cut) {
+    return "读取不完整：只显示了前 " + std::to_string(check.sameBytes) + " 字节，文件共 " +
+           std::to_string(check.fileBytes) + " 字节";
   }
-  return "读取有误：自第 " + std::to_string(same + 1) + " 字节起无法原样显示";
+  return "读取有误：自第 " + std::to_string(check.sameBytes + 1) + " 字节起无法原样显示";
+}
+
+std::string ReadNoteStatus(std::string_view fileBytes, const NoteReading& reading, std::u16string_view shown,
+                           const GbkCodec& gbk) {
+  return ReadNoteStatus(CheckNoteRead(fileBytes, reading, shown, gbk), reading.format);
+}
+
+std::string OverwriteQuestion(const NoteReadCheck& check) {
+  const std::string total = std::to_string(check.fileBytes);
+  std::string what;
+  if (check.unfinished) {
+    what = "上次读取没有完成，框里可能只有文件的一部分（文件共 " + total +
+           " 字节）。\n保存会用框里的文字替换整个文件，没有读入的内容将会丢失。";
+  } else if (check.cut) {
+    what = "读取时只显示了文件的前 " + std::to_string(check.sameBytes) + " 字节，文件共 " + total +
+           " 字节。\n保存会用框里的文字替换整个文件，后面的 " + std::to_string(check.fileBytes - check.sameBytes) +
+           " 字节将会丢失。";
+  } else {
+    what = "文件自第 " + std::to_string(check.sameBytes + 1) + " 字节起无法原样显示（文件共 " + total +
+           " 字节）。\n保存会用框里的文字替换整个文件，这些字节将被改写。";
+  }
+  return what + "\n\n仍要保存吗？";
+}
+
+std::string OverwriteStatus(const NoteReadCheck& check, const NoteSaving& saving) {
+  std::string status = "已保存 " + std::to_string(saving.bytes.size()) + " 字节（" + FormatName(saving.format) +
+                       "），替换了原来的 " + std::to_string(check.fileBytes) + " 字节";
+  if (saving.movedToUtf8 > 0) status += "；有 " + std::to_string(saving.movedToUtf8) + " 个字符 GBK 存不下";
+  if (saving.lost > 0) status += "；有 " + std::to_string(saving.lost) + " 个字符无法保存";
+  return status;
 }
 
 std::string SaveNoteStatus(const NoteSaving& saving) {

@@ -62,11 +62,39 @@ struct NoteSaving {
 // The box's text (CR LF line ends) as the bytes of a file in `format`.
 NoteSaving SaveNoteBytes(std::u16string_view boxText, const NoteFileFormat& format, const GbkCodec& gbk);
 
-// The status after "读取": success only when saving `shown` (the box's text
-// after the read) would give back exactly `fileBytes`; otherwise how much of
-// the file came through unchanged.
+// How the box's text after a read stands to the file: what saving it unchanged
+// would give back.
+struct NoteReadCheck {
+  size_t fileBytes = 0;
+  // From the start, how many of the file's bytes a save gives back unchanged.
+  size_t sameBytes = 0;
+  // A save gives back every byte of the file.
+  bool exact = false;
+  // The text ended before the file did (a zero byte or a broken sequence);
+  // otherwise some bytes were no characters of the encoding.
+  bool cut = false;
+  // The read did not finish (memory ran out): how much the box holds is not known.
+  bool unfinished = false;
+};
+
+// Compares the bytes saving `shown` (the box's text after the read) would
+// write with the file's.
+NoteReadCheck CheckNoteRead(std::string_view fileBytes, const NoteReading& reading, std::u16string_view shown,
+                            const GbkCodec& gbk);
+
+// The status after "读取": success only when a save gives back exactly the
+// file's bytes; otherwise how much of the file came through unchanged.
+std::string ReadNoteStatus(const NoteReadCheck& check, const NoteFileFormat& format);
 std::string ReadNoteStatus(std::string_view fileBytes, const NoteReading& reading, std::u16string_view shown,
                            const GbkCodec& gbk);
+
+// "保存" after a read that did not show the file as it is would write the
+// box's text over the whole file: the question it asks first, naming what
+// would be lost, and the status once the user said yes and `saving` was written.
+std::string OverwriteQuestion(const NoteReadCheck& check);
+std::string OverwriteStatus(const NoteReadCheck& check, const NoteSaving& saving);
+// The user said no: the file stays as it is.
+extern const char* const kOverwriteDeclined;
 
 // The status after "保存" wrote `saving`: success only when every character
 // was kept, and a change of encoding said in words.

@@ -4,6 +4,9 @@ const char* const kNewNoteDone = "新建成功";
 const char* const kReadNoteDone = "读取成功";
 const char* const kSaveNoteDone = "保存成功";
 const char* const kFormatNoteDone = "文字格式化成功";
+const char* const kNoteTooLarge = "读取失败：文件太大，记事本最多显示 100 万字";
+
+bool NoteTextFits(size_t units) { return units <= kMaxNoteTextUnits; }
 
 std::string ReadFailureText(uint32_t error) { return "读取失败：" + FailureReason(error); }
 

@@ -2,6 +2,7 @@
 // program, the bytes that become the box's text, the texts of the status line,
 // and a save that never leaves a half-written file behind.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,6 +13,20 @@ extern const char* const kNewNoteDone;
 extern const char* const kReadNoteDone;
 extern const char* const kSaveNoteDone;
 extern const char* const kFormatNoteDone;
+
+// The longest text "读取" puts into the box, in UTF-16 units: what the rich
+// edit box takes in reasonable time where it is slowest (Wine's), the answer
+// bank's limit for a dropped document too; a 1 MB GBK note (about 730,000
+// characters) fits. A longer one would also take memory many times its size
+// in the 32-bit program (the file, its text, the box's copy, the check).
+constexpr size_t kMaxNoteTextUnits = 1000000;
+// A file beyond this holds more text than that in any encoding (UTF-8 takes
+// at most three bytes a unit): it is not read at all.
+constexpr uint64_t kMaxNoteFileBytes = 3 * uint64_t{kMaxNoteTextUnits} + 3;
+// Whether a text read from the file may go into the box.
+bool NoteTextFits(size_t units);
+// "读取" of a file beyond either limit; the box keeps its text.
+extern const char* const kNoteTooLarge;
 
 // "读取失败：" or "保存失败：" and the reason, in words where there are some.
 std::string ReadFailureText(uint32_t error);

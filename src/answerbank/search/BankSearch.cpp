@@ -1,7 +1,7 @@
 #include "answerbank/search/BankSearch.h"
 
 #include "answerbank/search/SearchReport.h"
-#include "answerbank/search/TolerantSearch.h"
+#include "answerbank/search/StemSearch.h"
 
 BankSearchResult SearchBank(std::string_view bank, std::u16string_view bankUnits, std::string_view question,
                             std::u16string_view questionUnits, const std::function<bool()>& keepGoing) {
@@ -15,22 +15,16 @@ BankSearchResult SearchBank(std::string_view bank, std::u16string_view bankUnits
   }
   if (question.empty()) return found;
 
-  TolerantResult tolerant = TolerantSearch(bankUnits, questionUnits, keepGoing);
+  QuestionSearchResult tolerant = SearchQuestionAndStem(bankUnits, questionUnits, keepGoing);
   switch (tolerant.outcome) {
-    case TolerantOutcome::NotFound:
-      return found;
-    case TolerantOutcome::Stopped:
-      found.outcome = BankSearchOutcome::Stopped;
-      return found;
-    case TolerantOutcome::Folded:
-      found.outcome = BankSearchOutcome::Folded;
-      break;
-    case TolerantOutcome::Closest:
-      found.outcome = BankSearchOutcome::Closest;
-      found.similarity = tolerant.similarity;
-      break;
+    case QuestionSearchOutcome::NotFound: return found;
+    case QuestionSearchOutcome::Stopped: found.outcome = BankSearchOutcome::Stopped; return found;
+    case QuestionSearchOutcome::Folded: found.outcome = BankSearchOutcome::Folded; break;
+    case QuestionSearchOutcome::Stem: found.outcome = BankSearchOutcome::Stem; break;
+    case QuestionSearchOutcome::Closest: found.outcome = BankSearchOutcome::Closest; break;
   }
   found.hits = std::move(tolerant.hits);
+  found.similarity = tolerant.similarity;
   return found;
 }
 
@@ -47,6 +41,8 @@ std::string BankSearchReport(const BankSearchResult& found) {
       return FoldedSearchReport(count);
     case BankSearchOutcome::Closest:
       return ClosestSearchReport(found.similarity, count);
+    case BankSearchOutcome::Stem:
+      return StemSearchReport(count);
     default:
       return SearchReport(count);
   }

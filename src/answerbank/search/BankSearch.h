@@ -1,7 +1,8 @@
 // The answer bank's search from a question to what it highlights: the exact
 // search, and only when that finds nothing (and there is a question) the
-// tolerant search, first ignoring white space, width, case and punctuation,
-// then the closest passages.
+// tolerant search, which also finds a question captured with an exam page's
+// number, type label, score, options or answer lines by its stem
+// (answerbank/search/StemSearch.h).
 #pragma once
 #include <functional>
 #include <string>
@@ -10,16 +11,18 @@
 
 #include "answerbank/search/Occurrences.h"
 
-enum class BankSearchOutcome { NotFound, Exact, Folded, Closest, Stopped };
+enum class BankSearchOutcome { NotFound, Exact, Folded, Closest, Stopped, Stem };
 
 struct BankSearchResult {
   BankSearchOutcome outcome = BankSearchOutcome::NotFound;
-  // Box ranges of what is highlighted, left to right, never overlapping.
+  // Box ranges of what is highlighted, never overlapping, in the order
+  // "下一条" steps through them: left to right, except that the stem's passages
+  // come best first (StemResult).
   std::vector<CharRange> hits;
   // Exact: the bank cut at every occurrence, so that an occurrence's
   // selection follows the search text as it reads when it is selected.
   std::vector<std::string> pieces;
-  int similarity = 0;  // Closest: percent, rounded down
+  int similarity = 0;  // Closest: percent of the question or its stem, rounded down
 };
 
 // `bank` and `question` as GBK (the exact search compares their bytes) and as

@@ -1,5 +1,6 @@
 #include "answerbank/search/LocalSearch.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "answerbank/RichEditBox.h"
@@ -112,7 +113,9 @@ void LocalSearch() {
   g.found = found;
   g.currentOccurrence = 0;
 
-  const std::vector<CharRange>& hits = found->hits;
+  // The box is coloured left to right whatever order "下一条" takes.
+  std::vector<CharRange> hits = found->hits;
+  std::sort(hits.begin(), hits.end(), [](const CharRange& a, const CharRange& b) { return a.start < b.start; });
   if (untouched) {
     // The box holds the last search's highlights and nothing else: putting back
     // those that are not highlighted again, and colouring the new ones that are
@@ -132,7 +135,12 @@ void LocalSearch() {
 }
 
 void AnswerBankReplaced() {
-  if (SearchState* const state = CurrentSearchState()) state->searches.StopAll();
+  SearchState* const state = CurrentSearchState();
+  if (!state) return;
+  state->searches.StopAll();
+  // The hits are places in the old text: "下一条" would select whatever stands there now.
+  state->found = std::make_shared<const BankSearchResult>();
+  state->currentOccurrence = 0;
 }
 
 void NextOccurrence() {

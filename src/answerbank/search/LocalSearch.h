@@ -15,7 +15,8 @@ void SetLocalSearchControls(const LocalSearchControls& controls);
 
 void LocalSearch();
 // Something other than a search replaced the answer bank's text (a dropped
-// document): a search still running stops rather than colour the new text.
+// document): a search still running stops rather than colour the new text,
+// and "下一条" / "上一条" have nothing to step to until the next search.
 void AnswerBankReplaced();
 void NextOccurrence();
 void PreviousOccurrence();

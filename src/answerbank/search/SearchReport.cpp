@@ -12,6 +12,10 @@ std::string FoldedSearchReport(int count) {
          "次内容，请点击上、下一条按钮精确定位！";
 }
 
+std::string StemSearchReport(int count) {
+  return "搜索完毕，忽略题号、题型、分值和选项后，一共出现 " + std::to_string(count) + "次内容，请点击上、下一条按钮精确定位！";
+}
+
 std::string ClosestSearchReport(int similarity, int count) {
   return "搜索完毕，没有完全相同的内容；最接近的内容（相似度 " + std::to_string(similarity) + "%）一共出现 " +
          std::to_string(count) + "处，已标红，请核对！";

@@ -11,6 +11,10 @@ std::string SearchReport(int count);
 // white space, width, letter case and punctuation are ignored, `count` times.
 std::string FoldedSearchReport(int count);
 
+// The report after the question's stem, without the page's number, type label,
+// score and options, occurs `count` times.
+std::string StemSearchReport(int count);
+
 // The report after only passages close to the question were found: `count` of
 // them, each `similarity` percent alike.
 std::string ClosestSearchReport(int similarity, int count);

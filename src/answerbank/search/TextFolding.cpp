@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "platform/Utf16.h"
 
 namespace {
 
@@ -44,9 +43,7 @@ constexpr FoldRow kPunctuation[] = {
 
 }  // namespace
 
-char32_t FoldCharacter(char32_t c) {
-  // Chinese characters, the bulk of a bank, lie between the rows of the table.
-  if (c > 0x3011 && c < 0xFEFF) return c;
+char32_t FoldTableCharacter(char32_t c) {
   if (std::binary_search(std::begin(kWhiteSpace), std::end(kWhiteSpace), c)) return kSkippedCharacter;
   if (c >= kFullWidthFirst && c <= kFullWidthLast) c -= kFullWidthOffset;
   if (c >= 'A' && c <= 'Z') return c + ('a' - 'A');
@@ -56,30 +53,12 @@ char32_t FoldCharacter(char32_t c) {
   return row != std::end(kPunctuation) && row->from == c ? row->to : c;
 }
 
-bool BoxCharacterReader::Next(BoxCharacter& character) {
-  if (unit_ >= text_.size()) return false;
-  const char16_t unit = text_[unit_];
-  const bool pairFollows = unit_ + 1 < text_.size();
-  character.start = position_;
-  if (IsHighSurrogate(unit) && pairFollows && IsLowSurrogate(text_[unit_ + 1])) {
-    character.codePoint = CombineSurrogates(unit, text_[unit_ + 1]);
-    unit_ += 2;
-    position_ += 2;
-  } else {
-    character.codePoint = unit;
-    unit_ += unit == u'\r' && pairFollows && text_[unit_ + 1] == u'\n' ? 2 : 1;
-    position_ += 1;
-  }
-  character.end = position_;
-  return true;
-}
-
-std::u32string FoldText(std::u16string_view text) {
+std::u32string FoldText(std::u16string_view text, char32_t (*fold)(char32_t)) {
   std::u32string folded;
   BoxCharacterReader reader(text);
   BoxCharacter character;
   while (reader.Next(character)) {
-    const char32_t c = FoldCharacter(character.codePoint);
+    const char32_t c = fold(character.codePoint);
     if (c != kSkippedCharacter) folded += c;
   }
   return folded;

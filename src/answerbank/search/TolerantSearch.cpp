@@ -6,23 +6,11 @@
 
 namespace {
 
-constexpr long long kCharactersBetweenCalls = 16384;
-
 // Feeds every folded character of `boxText` to `matcher`; false when stopped.
 template <typename Matcher>
 bool FeedFolded(std::u16string_view boxText, Matcher& matcher, const std::function<bool()>& keepGoing) {
-  BoxCharacterReader reader(boxText);
-  BoxCharacter character;
-  long long untilCall = kCharactersBetweenCalls;
-  while (reader.Next(character)) {
-    const char32_t c = FoldCharacter(character.codePoint);
-    if (c != kSkippedCharacter) matcher.Push(c, character.start, character.end);
-    if (--untilCall == 0) {
-      if (keepGoing && !keepGoing()) return false;
-      untilCall = kCharactersBetweenCalls;
-    }
-  }
-  return true;
+  return ForEachFolded(
+      boxText, [&matcher](char32_t c, const BoxCharacter& at) { matcher.Push(c, at.start, at.end); }, keepGoing);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
-#include "app/ShellHandlers.h"
+#include "app/MainWindowHandlers.h"
+
+#include "answerbank/import/DocumentImport.h"
 
 #include "app/ControlNames.h"
 #include "app/DropTarget.h"
@@ -22,10 +24,16 @@ void OnWindowCreated() {
   });
   RecordWindowRect(rect);
   Globals().captureArmed = 1;
+  RefreshCaptureWanted();
   StartEngine();
 }
 
-void OnCloseRequested() { StopScreenCapture(); }
+void OnCloseRequested() {
+  // Each lets its borrowing of the clipboard end, so the user's is back
+  // before the program goes.
+  StopScreenCapture();
+  EndImportOnClose();
+}
 
 void OnWindowResized() {
   MainWindow& main = MainWindow::Instance();
