@@ -133,9 +133,7 @@ void HighlightsOnly(const Window& w, const std::vector<CharRange>& ranges, long 
   RedrawSuspension quiet(w.answerBank);
   TextFormat standard = DefaultTextFormat();
   standard.colour = 0;
-  const auto t0=Clock::now();
   FormatInOneRequest(w.answerBank, 0, total, standard);
-  std::fprintf(stderr,"MARK floor-reset %.3f\n",std::chrono::duration<double>(Clock::now()-t0).count());
   TextFormat red = DefaultTextFormat();
   red.colour = 0x0000FF;
   for (const CharRange& range : ranges) {
@@ -144,7 +142,6 @@ void HighlightsOnly(const Window& w, const std::vector<CharRange>& ranges, long 
     if (pump) pumper.Tick();
   }
   box.Select(0, 0);
-  std::fprintf(stderr,"MARK floor-end %.3f\n",std::chrono::duration<double>(Clock::now()-t0).count());
 }
 
 struct Figures {
@@ -340,8 +337,8 @@ enum class Reset { Plain, OneRequest, Shipped };
 
 // The whole-text reset of a freshly set bank: in one request as the box takes
 // it, in one request made with FormatInOneRequest, in slices of `slice`
-// characters with messages processed between them as ResetWholeText does, or
-// as shipped (FormatWholeBox).
+// characters with messages processed between them, or as shipped
+// (FormatWholeBox).
 void WholeReset(size_t kilobytes, Reset how, long long slice = 0) {
   const std::string bank = MakeBank(kilobytes * 1024, static_cast<int>(kilobytes * 2));
   const Window w = FreshWindow(bank);

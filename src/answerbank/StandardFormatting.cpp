@@ -10,9 +10,6 @@
 
 namespace {
 
-// See ResetWholeText.
-constexpr long long kSliceCharacters = 50000;
-
 // The largest size the box takes, in points: one character at it is wider than
 // any line of text the box can wrap.
 constexpr int32_t kWidestPoints = 1638;
@@ -49,19 +46,18 @@ void FormatInOneRequest(HWND window, long long start, long long end, const TextF
   box.ApplyFormatToSelection(format);
 }
 
-// One way for the search, 格式化 and the import: slices of 50,000 characters,
-// each one FormatInOneRequest, with messages processed between them. The
-// whole-text reset of a freshly set bank under Wine (search_bench (e), shortest
-// of three, 32-bit build on 2 shared cores; the longest wait for messages in
-// brackets): 1 MB in one request 1.34 s (all of it without a break; 16 s made
-// plainly), in slices of 5,000 3.92 s (68 ms), 20,000 2.19 s (106 ms), 50,000
-// 1.56 s (248 ms), 100,000 1.71 s (645 ms); the 64-bit build 0.67 s, 1.48 s
-// (53 ms), 0.99 s (75 ms), 0.81 s (89 ms), 0.77 s (196 ms). 100 KB takes 0.09 s
-// whichever way. Every slice costs the box a walk over the whole text, so small
-// slices multiply the time; at 50,000 the reset takes a sixth longer than in one
-// request, which would leave the window frozen for all of it (and 32-bit Wine's
-// box works twice as slowly while messages pile up meanwhile). 格式化 of 1 MB
-// (notepad_bench) went from 20 s in plain slices of 5,000 to 1.5 s.
+// One way for the search, 格式化 and the import: the whole text in one
+// FormatInOneRequest. search_bench, shortest of three fresh processes, 32-bit
+// build under Wine on 2 shared cores, a freshly set 1 MB bank: 1.12 s in one
+// request so made (14.9 s as the box takes a plain one); in slices of 5,000
+// with messages processed between them 2.29 s (the longest wait for messages
+// 62 ms), of 20,000 1.70 s (77 ms), 50,000 1.40 s (161 ms), 100,000 1.87 s
+// (323 ms). Every slice costs the box a walk over the whole text, and a box reset in
+// slices lays out the highlights after it more slowly as well, so the first
+// search on 1 MB took 1.36 times the bare reset and highlights in slices of
+// 50,000 and 1.06 times in one request. One request leaves the window
+// without processing messages for the reset's length (the mouse hook runs on
+// a thread of its own, and 100 KB takes 0.09 s whichever way).
 bool ResetWholeText(HWND window, const TextFormat& standard, const std::function<bool()>& keepGoing) {
   RichEditBox box(window);
   const long long total = box.Length();
@@ -72,10 +68,8 @@ bool ResetWholeText(HWND window, const TextFormat& standard, const std::function
   const bool done = total == 0 || box.SelectionHasFormat(standard);
   if (!keepGoing()) return false;
   if (!done) {
-    for (long long start = 0; start < total; start += kSliceCharacters) {
-      FormatInOneRequest(window, start, std::min(total, start + kSliceCharacters), standard);
-      if (!keepGoing()) return false;
-    }
+    FormatInOneRequest(window, 0, total, standard);
+    if (!keepGoing()) return false;
   }
   box.Select(0, 0);
   return true;
