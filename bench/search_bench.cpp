@@ -373,9 +373,9 @@ void WholeReset(size_t kilobytes, Reset how, long long slice = 0) {
 constexpr long long kSlices[] = {5000, 20000, 50000, 100000};
 
 // "reset-<bank KB>-<how>": plain, one, shipped or a slice size.
-void WholeResetRun(const char* spec) {
-  const size_t kilobytes = std::strtoul(spec, nullptr, 10);
-  const char* how = std::strchr(spec, '-');
+void WholeResetRun(const char* runName) {
+  const size_t kilobytes = std::strtoul(runName, nullptr, 10);
+  const char* how = std::strchr(runName, '-');
   if (!how) return;
   ++how;
   if (std::strcmp(how, "plain") == 0) {
