@@ -389,6 +389,32 @@ void WholeResetRun(const char* runName) {
   }
 }
 
+// A box that lives on, as the answer bank does: the 1 MB bank put in again
+// piece by piece over the text it holds, as an import does, then the
+// whole-text reset in one request (`slice` 0) or in slices; twice.
+void LivedReset(long long slice) {
+  const std::string bank = LargeBank();
+  const Window w = FreshWindow(bank);
+  SetFocus(nullptr);
+  const long long total = RichCharCount(bank);
+  TextFormat standard = DefaultTextFormat();
+  standard.colour = 0;
+  for (const char* round : {"first", "second"}) {
+    RichEditBox(w.answerBank).SetContentInPieces(bank, [] { return PumpPendingMessages(); });
+    char label[80];
+    std::snprintf(label, sizeof label, slice ? "  %s refill, in slices of %lld" : "  %s refill, in one request", round,
+                  slice);
+    Measure(label, [&] {
+      RedrawSuspension quiet(w.answerBank);
+      const long long step = slice ? slice : total;
+      for (long long start = 0; start < total; start += step) {
+        FormatInOneRequest(w.answerBank, start, std::min(total, start + step), standard);
+        if (slice) PumpPendingMessages();
+      }
+    }, slice != 0);
+  }
+}
+
 struct Run {
   const char* name;
   void (*body)(bool perByteFull);
@@ -403,6 +429,8 @@ const Run kRuns[] = {
     {"first-unprobed", [](bool) { FirstSearch(false); }},
     {"floor-pumping", [](bool) { Floor(true); }},
     {"floor", [](bool) { Floor(false); }},
+    {"lived-one", [](bool) { LivedReset(0); }},
+    {"lived-50000", [](bool) { LivedReset(50000); }},
     {"later", [](bool) { LaterSearches(); }},
     {"put-back-and-colour", [](bool) { PutBackAndColour(); }},
     {"standard-first", [](bool) { StandardFirst(OnStandard::Search); }},
@@ -566,6 +594,13 @@ void Drive(const std::string& sections, bool perByteFull) {
       const Figures shipped = run("shipped");
       Ratio("as shipped / in one request", shipped.seconds / one.seconds, "with the format query and the pauses");
     }
+  }
+  if (wanted('f')) {
+    std::printf("(f) the whole-text reset in a box that lives on: the 1 MB bank put in again piece by piece\n");
+    const std::vector<Figures> one = RunBest("lived-one");
+    const std::vector<Figures> sliced = RunBest("lived-50000");
+    Ratio("second refill: in one request / in slices", Nth(one, 1).seconds / Nth(sliced, 1).seconds,
+          "above 1: slices are the way");
   }
   if (wanted('c') || wanted('d')) {
     std::printf("  longest wait for messages in a search without the whole-text reset: %.1f ms (at most 100)\n",

@@ -10,6 +10,9 @@
 
 namespace {
 
+// See ResetWholeText.
+constexpr long long kSliceCharacters = 50000;
+
 // The largest size the box takes, in points: one character at it is wider than
 // any line of text the box can wrap.
 constexpr int32_t kWidestPoints = 1638;
@@ -46,18 +49,19 @@ void FormatInOneRequest(HWND window, long long start, long long end, const TextF
   box.ApplyFormatToSelection(format);
 }
 
-// One way for the search, 格式化 and the import: the whole text in one
-// FormatInOneRequest. search_bench, shortest of three fresh processes, 32-bit
-// build under Wine on 2 shared cores, a freshly set 1 MB bank: 1.12 s in one
-// request so made (14.9 s as the box takes a plain one); in slices of 5,000
-// with messages processed between them 2.29 s (the longest wait for messages
-// 62 ms), of 20,000 1.70 s (77 ms), 50,000 1.40 s (161 ms), 100,000 1.87 s
-// (323 ms). Every slice costs the box a walk over the whole text, and a box reset in
-// slices lays out the highlights after it more slowly as well, so the first
-// search on 1 MB took 1.36 times the bare reset and highlights in slices of
-// 50,000 and 1.06 times in one request. One request leaves the window
-// without processing messages for the reset's length (the mouse hook runs on
-// a thread of its own, and 100 KB takes 0.09 s whichever way).
+// One way for the search, 格式化 and the import: slices of 50,000 characters,
+// each one FormatInOneRequest, with messages processed between them. The
+// whole-text reset of a freshly set bank under Wine (search_bench (e), shortest
+// of three, 32-bit build on 2 shared cores; the longest wait for messages in
+// brackets): 1 MB in one request 1.12 s (14.9 s made plainly), in slices of
+// 5,000 2.29 s (62 ms), 20,000 1.70 s (77 ms), 50,000 1.40 s (161 ms), 100,000
+// 1.87 s (323 ms); 100 KB takes 0.08 s whichever way. Every slice costs the
+// box a walk over the whole text, so small slices multiply the time. In a fresh
+// box one request is the quickest (the first search on it 1.12 times the floor
+// against 1.36 in slices), but the answer bank lives on: refilled piece by
+// piece as an import fills it, the same 1 MB took 25 to 26 s in one request
+// and 1.8 to 5.1 s in slices (search_bench (f)), and one request keeps the
+// window from processing messages all that time.
 bool ResetWholeText(HWND window, const TextFormat& standard, const std::function<bool()>& keepGoing) {
   RichEditBox box(window);
   const long long total = box.Length();
@@ -68,8 +72,10 @@ bool ResetWholeText(HWND window, const TextFormat& standard, const std::function
   const bool done = total == 0 || box.SelectionHasFormat(standard);
   if (!keepGoing()) return false;
   if (!done) {
-    FormatInOneRequest(window, 0, total, standard);
-    if (!keepGoing()) return false;
+    for (long long start = 0; start < total; start += kSliceCharacters) {
+      FormatInOneRequest(window, start, std::min(total, start + kSliceCharacters), standard);
+      if (!keepGoing()) return false;
+    }
   }
   box.Select(0, 0);
   return true;

@@ -14,15 +14,16 @@
 void FormatInOneRequest(HWND box, long long start, long long end, const TextFormat& format);
 
 // Gives the box's whole text `standard`, unless it has it throughout already
-// (one format query over the whole text tells), in one FormatInOneRequest;
-// `keepGoing` is called after the query and after the request, and false from
-// it stops there, and so does this with false. Nothing stays selected: the caret stands at the start.
+// (one format query over the whole text tells), in slices with `keepGoing`
+// called after each one; false from it stops there, and so does this with
+// false. Nothing stays selected: the caret stands at the start.
 bool ResetWholeText(HWND box, const TextFormat& standard, const std::function<bool()>& keepGoing);
 
 // Sets the standard format (answerbank/TextFormat.h) to 宋体 9 black and resets
 // the box's whole text to it with ResetWholeText, drawing suspended. Pending
-// messages are processed before and after the request, not during it. False
-// when the program began closing or the box went meanwhile, or without formats.
+// messages are processed on the way, so the window stays responsive over a long
+// text. False when the program began closing or the box went meanwhile, or
+// without formats.
 bool FormatWholeBox(HWND box);
 // The same, and it stops as well once `keepGoing` returns false (it is asked
 // after every pause for messages).

@@ -641,7 +641,7 @@ bool RangeHas(HWND box, long start, long end, const TextFormat& format) {
   return RichEditBox(box).SelectionHasFormat(format);
 }
 
-// About 118,000 positions; 答案 only at the
+// About 118,000 positions, more than two slices of the reset; 答案 only at the
 // start of lines 0, 4,500 and 9,999.
 std::wstring LongBank() {
   std::wstring bank;
@@ -651,26 +651,48 @@ std::wstring LongBank() {
   return bank;
 }
 
-TEST(TheWholeResetReachesEveryCharacterOfALongTextOrNoneWhenStoppedFirst) {
+TEST(TheWholeResetReachesEveryCharacterOfATextOfSeveralSlices) {
   SearchWindow w(false);
   w.Fill(LongBank(), L"");
   const long length = Length(w.answerBank);
   REQUIRE(length > 100000);
   ApplyFormat(w.answerBank, 0, length, kPasted);
-  // Stopped at the pause after the format query: nothing is reset yet.
   int pauses = 0;
-  CHECK(!ResetWholeText(w.answerBank, StandardFormat(), [&] { return ++pauses > 1; }));
-  CHECK_EQ(pauses, 1);
-  CHECK(RangeHas(w.answerBank, 0, length, kPasted));
-
-  pauses = 0;
   CHECK(ResetWholeText(w.answerBank, StandardFormat(), [&] { return ++pauses > 0; }));
-  CHECK_EQ(pauses, 2);  // after the query and after the request
+  CHECK(pauses >= 3);  // after the query and after each slice
   CHECK_EQ(w.Selection(), (std::pair<long, long>{0, 0}));
   // One query over the whole text: no character is left in another format, nor
   // at the size that made its line the widest for a moment.
   CHECK(RangeHas(w.answerBank, 0, length, StandardFormat()));
   CHECK(RichEditBox(w.answerBank).WideContent() == LongBank());
+}
+
+TEST(AWholeResetStoppedBetweenSlicesLeavesNoCharacterWidened) {
+  SearchWindow w(false);
+  w.Fill(LongBank(), L"");
+  const long length = Length(w.answerBank);
+  ApplyFormat(w.answerBank, 0, length, kPasted);
+  int pauses = 0;
+  // Stops at the second pause: after the query, then after the first slice.
+  CHECK(!ResetWholeText(w.answerBank, StandardFormat(), [&] { return ++pauses < 2; }));
+  CHECK_EQ(pauses, 2);
+  // Where the first slice ended: the longest standard start of the text.
+  long low = 1;
+  long high = length;
+  while (low < high) {
+    const long middle = (low + high + 1) / 2;
+    if (RangeHas(w.answerBank, 0, middle, StandardFormat())) {
+      low = middle;
+    } else {
+      high = middle - 1;
+    }
+  }
+  const long firstEnd = low;
+  CHECK(firstEnd > 1000 && firstEnd < length);
+  // Every character either reset or as pasted: none kept the size that made its
+  // line the widest for a moment.
+  CHECK(RangeHas(w.answerBank, 0, firstEnd, StandardFormat()));
+  CHECK(RangeHas(w.answerBank, firstEnd, length, kPasted));
 }
 
 TEST(OneRequestFormatsItsRangeAndNothingElseWhateverEndsIt) {
@@ -692,7 +714,7 @@ TEST(OneRequestFormatsItsRangeAndNothingElseWhateverEndsIt) {
   }
 }
 
-TEST(TheFirstSearchOfALongBankLeavesOnlyItsHitsRed) {
+TEST(TheFirstSearchOfABankOfSeveralSlicesLeavesOnlyItsHitsRed) {
   SearchWindow w(false);
   w.Fill(LongBank(), L"答案");
   const long length = Length(w.answerBank);
