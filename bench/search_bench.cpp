@@ -335,6 +335,21 @@ void TolerantSearches() {
 // The ways to reset the whole text that (e) compares.
 enum class Reset { Plain, OneRequest, Shipped };
 
+// Resets the box's first `total` positions to the standard format, drawing
+// suspended: in one FormatInOneRequest (`slice` 0) or in slices of `slice`
+// characters with messages processed between them.
+void ResetIn(HWND box, long long total, long long slice) {
+  TextFormat standard = DefaultTextFormat();
+  standard.colour = 0;
+  RedrawSuspension quiet(box);
+  ThrottledPump pump;
+  const long long step = slice ? slice : total;
+  for (long long start = 0; start < total; start += step) {
+    FormatInOneRequest(box, start, std::min(total, start + step), standard);
+    if (slice) pump.Tick();
+  }
+}
+
 // The whole-text reset of a freshly set bank: in one request as the box takes
 // it, in one request made with FormatInOneRequest, in slices of `slice`
 // characters with messages processed between them, or as shipped
@@ -344,28 +359,16 @@ void WholeReset(size_t kilobytes, Reset how, long long slice = 0) {
   const Window w = FreshWindow(bank);
   SetFocus(nullptr);
   const long long total = RichCharCount(bank);
-  TextFormat standard = DefaultTextFormat();
-  standard.colour = 0;
   char label[80];
   if (how == Reset::Plain) {
     Measure("  in one request, as the box takes it", [&] { FormatAll(w, {CharRange{0, total}}, 0); }, false);
   } else if (how == Reset::Shipped) {
     Measure("  as shipped (FormatWholeBox)", [&] { FormatWholeBox(w.answerBank); });
   } else if (slice == 0) {
-    Measure("  in one request, the widest line last", [&] {
-      RedrawSuspension quiet(w.answerBank);
-      FormatInOneRequest(w.answerBank, 0, total, standard);
-    }, false);
+    Measure("  in one request, the widest line last", [&] { ResetIn(w.answerBank, total, 0); }, false);
   } else {
     std::snprintf(label, sizeof label, "  in slices of %lld, processing messages", slice);
-    Measure(label, [&] {
-      RedrawSuspension quiet(w.answerBank);
-      ThrottledPump pump;
-      for (long long start = 0; start < total; start += slice) {
-        FormatInOneRequest(w.answerBank, start, std::min(total, start + slice), standard);
-        pump.Tick();
-      }
-    });
+    Measure(label, [&] { ResetIn(w.answerBank, total, slice); });
   }
 }
 
@@ -397,21 +400,12 @@ void LivedReset(long long slice) {
   const Window w = FreshWindow(bank);
   SetFocus(nullptr);
   const long long total = RichCharCount(bank);
-  TextFormat standard = DefaultTextFormat();
-  standard.colour = 0;
   for (const char* round : {"first", "second"}) {
     RichEditBox(w.answerBank).SetContentInPieces(bank, [] { return PumpPendingMessages(); });
     char label[80];
     std::snprintf(label, sizeof label, slice ? "  %s refill, in slices of %lld" : "  %s refill, in one request", round,
                   slice);
-    Measure(label, [&] {
-      RedrawSuspension quiet(w.answerBank);
-      const long long step = slice ? slice : total;
-      for (long long start = 0; start < total; start += step) {
-        FormatInOneRequest(w.answerBank, start, std::min(total, start + step), standard);
-        if (slice) PumpPendingMessages();
-      }
-    }, slice != 0);
+    Measure(label, [&] { ResetIn(w.answerBank, total, slice); }, slice != 0);
   }
 }
 

@@ -104,6 +104,20 @@ inline const std::vector<std::u16string>& Aspects() {
 // its aspects, {N} a number, {L} an opening clause (often none).
 enum class QuestionType { Single, Multiple, TrueFalse, FillIn, Essay };
 
+using Phrases = std::vector<std::u16string>;
+
+// The list of a question type's phrases among one list per type.
+inline const Phrases& ForType(QuestionType type, const Phrases& single, const Phrases& multiple,
+                              const Phrases& trueFalse, const Phrases& fillIn, const Phrases& essay) {
+  switch (type) {
+    case QuestionType::Single: return single;
+    case QuestionType::Multiple: return multiple;
+    case QuestionType::TrueFalse: return trueFalse;
+    case QuestionType::FillIn: return fillIn;
+    default: return essay;
+  }
+}
+
 inline const std::vector<std::u16string>& Templates(QuestionType type) {
   static const std::vector<std::u16string> single = {
       u"{L}下列关于{A}的说法中，正确的是（ ）", u"{L}下列关于{A}的叙述，错误的是（ ）", u"{A}的主要{P}是（ ）",
@@ -129,13 +143,7 @@ inline const std::vector<std::u16string>& Templates(QuestionType type) {
   static const std::vector<std::u16string> essay = {
       u"简述{A}的主要内容。", u"试述{A}与{B}的区别与联系。", u"简要说明{A}在{B}中的作用。",
       u"什么是{A}？它有哪些{P}？", u"结合实际，谈谈你对{A}的理解。", u"{L}请分析{A}的{P}。"};
-  switch (type) {
-    case QuestionType::Single: return single;
-    case QuestionType::Multiple: return multiple;
-    case QuestionType::TrueFalse: return trueFalse;
-    case QuestionType::FillIn: return fillIn;
-    default: return essay;
-  }
+  return ForType(type, single, multiple, trueFalse, fillIn, essay);
 }
 
 // Stems that banks repeat word for word, each with its own options.
@@ -264,13 +272,7 @@ inline const std::vector<std::u16string>& Endings(QuestionType type) {
                                                      u"，这一过程叫做______。", u"，二者之间的关系称为______。"};
   static const std::vector<std::u16string> essay = {u"。请结合{D}，分析其{P}。", u"。试说明其{P}。",
                                                     u"。请谈谈你对这一观点的理解。", u"。这对{D}有什么启示？"};
-  switch (type) {
-    case QuestionType::Single: return single;
-    case QuestionType::Multiple: return multiple;
-    case QuestionType::TrueFalse: return trueFalse;
-    case QuestionType::FillIn: return fillIn;
-    default: return essay;
-  }
+  return ForType(type, single, multiple, trueFalse, fillIn, essay);
 }
 
 // A stem that states a fact of the course and then asks about it.
