@@ -11,7 +11,7 @@ const ImportFailure kEveryFailure[] = {
     ImportFailure::kTooLarge,       ImportFailure::kZipBomb,           ImportFailure::kBrokenArchive,
     ImportFailure::kBrokenDocument, ImportFailure::kNoWord,            ImportFailure::kWordCannotOpen,
     ImportFailure::kClipboardBusy,  ImportFailure::kWordCopiedNothing, ImportFailure::kWordCopiedNoText,
-    ImportFailure::kDropTooLarge,
+    ImportFailure::kDropTooLarge,   ImportFailure::kClipboardInUse,    ImportFailure::kClipboardTooLarge,
 };
 
 DocumentReadResult Read(DocumentReadOutcome outcome, ZipError archiveError = ZipError::kNone) {

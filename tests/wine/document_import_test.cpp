@@ -475,6 +475,16 @@ TEST(AFailedDropKeepsTheBankAndTheClipboardAndNamesTheFile) {
     CHECK_EQ(UserClipboardNow(), kUserClipboard);
     CHECK_EQ(events.back(), "text " + kBank);  // no delayed paste armed
   }
+  // A file only Word reads while a capture still borrows the clipboard: after
+  // waiting for it, the import says what held the clipboard.
+  {
+    ClipboardLoan capture = ClipboardLoan::Borrow(1000);
+    REQUIRE(capture.Usable());
+    RichEditBox(w.box).SetContent(kBank);
+    OnFilesDropped(Drop({MakeFile(L"题库.doc", std::string("\xD0\xCF\x11\xE0\x00\x01\x02", 7))}));
+    CHECK_EQ(w.Status(), std::string("载入失败：剪贴板正被另一项操作使用，无法用 Word 读取 题库.doc"));
+    CHECK_EQ(w.Text(), kBank);
+  }
   RunMessagesFor(300);
   CHECK_EQ(pasteTicks, 0);
 }

@@ -51,6 +51,20 @@ void ShowStatus(const std::string& text) {
 
 // --- reading the files -------------------------------------------------------------
 
+// Why Word could not be used, for a file only Word reads.
+ImportFailure FailureOfRefusal(ClipboardLoan::Refusal refusal) {
+  switch (refusal) {
+    case ClipboardLoan::Refusal::kAnotherLoan:
+      return ImportFailure::kClipboardInUse;
+    case ClipboardLoan::Refusal::kIncomplete:
+      return ImportFailure::kClipboardTooLarge;
+    case ClipboardLoan::Refusal::kNone:
+    case ClipboardLoan::Refusal::kClipboardBusy:
+      break;
+  }
+  return ImportFailure::kClipboardBusy;
+}
+
 struct FileReading {
   bool loaded = false;
   std::wstring text;
@@ -95,7 +109,7 @@ FileReading ReadOneFile(const std::wstring& path, const std::function<bool()>& k
     return r;
   }
   r.failure.failure = FailureOfReading(read, word.started);
-  if (!wordAllowed && r.failure.failure == ImportFailure::kNoWord) r.failure.failure = ImportFailure::kClipboardBusy;
+  if (!wordAllowed && r.failure.failure == ImportFailure::kNoWord) r.failure.failure = FailureOfRefusal(loan.Why());
   r.failure.systemError = read.systemError;
   return r;
 }

@@ -53,6 +53,10 @@ std::string FailureClause(const FileFailure& f, size_t maxUnits) {
       return "Word 无法打开 " + name;
     case ImportFailure::kClipboardBusy:
       return "剪贴板被其他程序占用，无法用 Word 读取 " + name;
+    case ImportFailure::kClipboardInUse:
+      return "剪贴板正被另一项操作使用，无法用 Word 读取 " + name;
+    case ImportFailure::kClipboardTooLarge:
+      return "剪贴板里的内容太大，无法暂存，为免丢失没有用 Word 读取 " + name;
     case ImportFailure::kWordCopiedNothing:
       return "Word 没有复制出 " + name + " 的内容";
     case ImportFailure::kWordCopiedNoText:

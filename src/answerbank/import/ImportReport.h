@@ -21,6 +21,8 @@ enum class ImportFailure {
   kNoWord,           // a type only Word reads, and Word could not be started
   kWordCannotOpen,   // Word could not open it, and neither can the program itself
   kClipboardBusy,    // a type only Word reads, and the clipboard Word copies to was held by another program
+  kClipboardInUse,   // the same, the clipboard lent to another part of this program (a screen capture)
+  kClipboardTooLarge,  // the same, the user's clipboard too large to keep while Word copies over it
   kWordCopiedNothing,  // Word opened it, but its copy changed nothing on the clipboard
   kWordCopiedNoText,   // Word copied it, but as something that holds no text
   kDropTooLarge,     // its text would take the files of one drop beyond what the bank takes
