@@ -38,11 +38,3 @@ bool PumpPendingMessages() {
 bool QuitRequested() { return quitSeen; }
 
 ThrottledPump::ThrottledPump(unsigned intervalMs) : intervalMs_(intervalMs), lastPump_(GetTickCount64()) {}
-
-bool ThrottledPump::Tick() {
-  const unsigned long long now = GetTickCount64();
-  if (now - lastPump_ < intervalMs_) return !quitSeen;
-  const bool goOn = PumpPendingMessages();
-  lastPump_ = GetTickCount64();
-  return goOn;
-}

@@ -30,7 +30,18 @@ class ThrottledPump {
  public:
   explicit ThrottledPump(unsigned intervalMs = kPumpIntervalMs);
   // False once the program is closing; the caller should stop its work.
-  bool Tick();
+  bool Tick() { return Tick(PumpPendingMessages); }
+  // The same with the caller's own way of processing messages: `pump`
+  // returns false when the work has to stop. In between only the clock is read.
+  template <typename Pump>
+  bool Tick(Pump&& pump) {
+    if (GetTickCount64() - lastPump_ < intervalMs_) return !QuitRequested();
+    const bool goOn = pump();
+    Restart();
+    return goOn;
+  }
+  // Counts the interval from now, after messages were processed another way.
+  void Restart() { lastPump_ = GetTickCount64(); }
 
  private:
   unsigned intervalMs_;

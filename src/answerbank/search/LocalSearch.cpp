@@ -76,14 +76,13 @@ void LocalSearch() {
   // search, close the window or give the box the focus, and every look at the
   // box is a request of its own, which under Wine costs a good part of what a
   // highlight does.
-  unsigned long long lastPump = GetTickCount64();
-  const std::function<bool()> keepGoing = [&] {
-    if (GetTickCount64() - lastPump < kPumpIntervalMs) return true;
+  const auto processMessages = [&] {
     const bool current = watch.Pump(PumpPendingMessages) && StillCurrent(g, ticket);
-    lastPump = GetTickCount64();
     if (current) TakeFocusFrom(c.answerBank);
     return current;
   };
+  ThrottledPump throttle;
+  const std::function<bool()> keepGoing = [&] { return throttle.Tick(processMessages); };
 
   std::string bank;
   std::u16string bankUnits;
@@ -100,9 +99,8 @@ void LocalSearch() {
   const bool untouched = last.valid && watch.UnchangedSince(last.changeCount) && last.text == bankUnits;
 
   // Lets the status line show that the search runs before the box's longest step.
-  if (!watch.Pump(PumpPendingMessages) || !StillCurrent(g, ticket)) return;
-  lastPump = GetTickCount64();
-  TakeFocusFrom(c.answerBank);
+  if (!processMessages()) return;
+  throttle.Restart();
 
   // Every earlier highlight goes: the whole text becomes 宋体 9 black.
   if (!untouched && !ResetWholeText(c.answerBank, standard, keepGoing)) return;
